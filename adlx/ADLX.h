@@ -1,0 +1,11 @@
+#pragma once
+// Everything the program calls in the runtime.
+
+#include "ADLXDefines.h"
+#include "ADLXEntryPoints.h"
+#include "I3DSettings.h"
+#include "IADLXInterface.h"
+#include "IDisplays.h"
+#include "IGPUTuning.h"
+#include "ISystem.h"
+#include "InterfacePtr.h"

@@ -1,0 +1,194 @@
+// GPU selection and capability probe: lists the GPUs into the selector and, for the chosen one,
+// fetches the services, asks which features it supports and enables the controls accordingly.
+
+#include <QComboBox>
+
+#include "ui/CTachyonDlg.h"
+#include "ui/Prompts.h"
+
+namespace {
+
+// A GPU-bound 3D feature's support: preset false, fetched with getter, answered by IsSupported.
+template <typename Feature>
+int FeatureSupported(IADLX3DSettingsServices* services, IADLXGPU* gpu,
+                     ADLX_RESULT (IADLX3DSettingsServices::*getter)(IADLXGPU*, Feature**)) {
+    adlx_bool supported = false;
+    adlx::InterfacePtr<Feature> feature;
+    if (services != nullptr && (services->*getter)(gpu, feature.put()) == ADLX_OK && feature) {
+        feature->IsSupported(&supported);
+    }
+    return supported ? 1 : 0;
+}
+
+}  // namespace
+
+int CTachyonDlg::EnumerateGpus() {
+    auto* selector = qobject_cast<QComboBox*>(MainControl(1000));
+    m_gpuList.reset();
+    if (IADLXSystem* system = System()) system->GetGPUs(m_gpuList.put());
+    if (m_gpuList) {
+        for (adlx_uint i = m_gpuList->Begin(); i != m_gpuList->End(); ++i) {
+            adlx::InterfacePtr<IADLXGPU> gpu;
+            if (m_gpuList->At(i, gpu.put()) != ADLX_OK || !gpu) continue;
+            const char* name = nullptr;
+            gpu->Name(&name);
+            QString text = name != nullptr ? QString::fromLocal8Bit(name) : QString();
+            if (auto gpu1 = gpu.query<IADLXGPU1>()) {
+                ADLX_MGPU_MODE mode = MGPU_NONE;
+                gpu1->MultiGPUMode(&mode);
+                if (mode == MGPU_PRIMARY) text += QStringLiteral(" - Primary");
+            }
+            selector->addItem(text);
+        }
+    }
+    if (selector->count() > 0) {
+        selector->setCurrentIndex(0);
+        return 0;
+    }
+    PromptSeam().MessageBox(this, QStringLiteral("no supported GPU found!"), ApplicationName(), PromptButtons::Ok,
+                            PromptIcon::None);
+    return ADLX_FAIL;
+}
+
+int CTachyonDlg::SelectGpu(unsigned position) {
+    if (!m_gpuList || position >= m_gpuList->Size()) return ADLX_FAIL;
+    m_gpu.reset();
+    if (m_gpuList->At(position, m_gpu.put()) != ADLX_OK || !m_gpu) {
+        m_gpu.reset();
+        return ADLX_FAIL;
+    }
+    IADLXSystem* system = System();
+
+    // GPU tuning.
+    m_gpuTuningServices.reset();
+    if (system != nullptr && system->GetGPUTuningServices(m_gpuTuningServices.put()) == ADLX_OK && m_gpuTuningServices) {
+        adlx_bool gfx = false;
+        m_gpuTuningServices->IsSupportedManualGFXTuning(m_gpu.get(), &gfx);
+        if (gfx) {
+            adlx::InterfacePtr<IADLXInterface> tuning;
+            m_gpuTuningServices->GetManualGFXTuning(m_gpu.get(), tuning.put());
+            gfx = static_cast<bool>(tuning.query<IADLXManualGraphicsTuning2>());
+        }
+        m_gfxTuningSupported = gfx ? 1 : 0;
+        EnableControls(kTuningPage, {1007, 1008, 1011}, m_gfxTuningSupported);
+
+        InitVramTuning();
+
+        adlx_bool power = false;
+        m_gpuTuningServices->IsSupportedManualPowerTuning(m_gpu.get(), &power);
+        m_powerTuningSupported = power ? 1 : 0;
+        EnableControls(kTuningPage, {1012}, m_powerTuningSupported);
+
+        // TDC is asked whether or not power tuning is supported.
+        adlx_bool tdc = false;
+        {
+            adlx::InterfacePtr<IADLXInterface> tuning;
+            m_gpuTuningServices->GetManualPowerTuning(m_gpu.get(), tuning.put());
+            if (auto powerTuning = tuning.query<IADLXManualPowerTuning>()) powerTuning->IsSupportedTDCLimit(&tdc);
+        }
+        m_tdcSupported = tdc ? 1 : 0;
+        EnableControls(kTuningPage, {1014}, m_tdcSupported);
+
+        InitFanTuning();
+
+        adlx_bool sam = false;
+        m_gpuTuningServices1.reset();
+        m_gpuTuningServices1 = m_gpuTuningServices.query<IADLXGPUTuningServices1>();
+        if (m_gpuTuningServices1) {
+            adlx::InterfacePtr<IADLXSmartAccessMemory> smartAccessMemory;
+            if (m_gpuTuningServices1->GetSmartAccessMemory(m_gpu.get(), smartAccessMemory.put()) == ADLX_OK &&
+                smartAccessMemory) {
+                smartAccessMemory->IsSupported(&sam);
+            }
+        }
+        m_samSupported = sam ? 1 : 0;
+        // The box stays usable on every GPU; only the flag decides whether it is read or applied.
+        EnableControls(kTuningPage, {1015}, true);
+    }
+
+    // 3D settings.
+    m_3dSettingsServices.reset();
+    if (system != nullptr && system->Get3DSettingsServices(m_3dSettingsServices.put()) == ADLX_OK &&
+        m_3dSettingsServices) {
+        IADLX3DSettingsServices* services = m_3dSettingsServices.get();
+        IADLXGPU* gpu = m_gpu.get();
+
+        adlx_bool antiLag = false;
+        adlx_bool antiLagLevel = false;
+        {
+            adlx::InterfacePtr<IADLX3DAntiLag> feature;
+            if (services->GetAntiLag(gpu, feature.put()) == ADLX_OK && feature) feature->IsSupported(&antiLag);
+            if (antiLag) {
+                if (auto level = feature.query<IADLX3DAntiLag1>()) level->IsSupported(&antiLagLevel);
+            }
+        }
+        m_antiLagSupported = antiLag ? 1 : 0;
+        m_antiLagLevelSupported = antiLag && antiLagLevel ? 1 : 0;
+        EnableControls(kGraphicsPage, {1045}, m_antiLagSupported);
+        EnableControls(kGraphicsPage, {1054}, m_antiLagLevelSupported);
+
+        m_boostSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetBoost);
+        EnableControls(kGraphicsPage, {1040, 1041}, m_boostSupported);
+        m_chillSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetChill);
+        EnableControls(kGraphicsPage, {1044, 1042, 1043}, m_chillSupported);
+        m_imageSharpeningSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetImageSharpening);
+        EnableControls(kGraphicsPage, {1046, 1047}, m_imageSharpeningSupported);
+
+        adlx_bool superResolution = false;
+        {
+            adlx::InterfacePtr<IADLX3DRadeonSuperResolution> feature;
+            if (services->GetRadeonSuperResolution(feature.put()) == ADLX_OK && feature) {
+                feature->IsSupported(&superResolution);
+            }
+        }
+        m_superResolutionSupported = superResolution ? 1 : 0;
+        EnableControls(kGraphicsPage, {1048, 1049}, m_superResolutionSupported);
+
+        m_enhancedSyncSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetEnhancedSync);
+        EnableControls(kGraphicsPage, {1050}, m_enhancedSyncSupported);
+
+        InitVSync();
+
+        m_frtcSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetFrameRateTargetControl);
+        EnableControls(kGraphicsPage, {1051, 1052}, m_frtcSupported);
+
+        InitAntiAliasing();
+        if (m_antiAliasingSupported) {
+            m_vocabularies.antiAliasingLevel.FillWhole();
+            m_vocabularies.antiAliasingMethod.FillWhole();
+        } else {
+            EnableControls(kGraphicsPage, {1057, 1058}, false);
+        }
+
+        m_mlaaSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetMorphologicAntiAliasing);
+        EnableControls(kGraphicsPage, {1059}, m_mlaaSupported);
+
+        m_anisotropicSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetAnisotropicFiltering);
+        EnableControls(kGraphicsPage, {1060, 1061}, m_anisotropicSupported);
+        if (m_anisotropicSupported) {
+            m_vocabularies.anisotropicLevel.FillWhole();
+        } else {
+            EnableControls(kGraphicsPage, {1061}, false);
+        }
+
+        InitTessellation();
+        if (m_tessellationSupported) {
+            m_vocabularies.tessellationLevel.FillWhole();
+        } else {
+            EnableControls(kGraphicsPage, {1063}, false);
+        }
+
+        m_resetShaderCacheSupported = FeatureSupported(services, gpu, &IADLX3DSettingsServices::GetResetShaderCache);
+        EnableControls(kGraphicsPage, {1053}, m_resetShaderCacheSupported);
+    }
+
+    // Displays.
+    m_displayServices.reset();
+    if (system != nullptr && system->GetDisplaysServices(m_displayServices.put()) == ADLX_OK && m_displayServices) {
+        ListDisplays();
+        ProbeDisplay(0);
+    } else {
+        DisableDisplayFeatures();
+    }
+    return 0;
+}

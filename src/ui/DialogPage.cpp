@@ -1,0 +1,36 @@
+#include "DialogPage.h"
+
+#include <QKeyEvent>
+
+#include "PageNotify.h"
+
+DialogPage::DialogPage(const char* className, const DialogSpec& spec, QWidget* parent)
+    : QWidget(parent), m_spec(spec) {
+    setObjectName(QString::fromLatin1(className));
+    setFont(DialogFont());
+}
+
+void DialogPage::BuildPage() {
+    BuildControls(ClientArea(), m_spec);
+    InstallKeyFilter(this, this);
+}
+
+bool DialogPage::PreTranslateMessage(QKeyEvent* event) { return IsSwallowedKey(event); }
+
+int DialogPage::NotifyParent(int code, std::intptr_t value) { return SendPageNotify(parentWidget(), code, value); }
+
+bool DialogPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        if (PreTranslateMessage(static_cast<QKeyEvent*>(event))) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool IsSwallowedKey(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape;
+}
+
+void InstallKeyFilter(QWidget* root, QObject* filter) {
+    root->installEventFilter(filter);
+    for (QWidget* child : root->findChildren<QWidget*>()) child->installEventFilter(filter);
+}
