@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
-ADLXHelper::ADLXHelper() = default;
+ADLXHelper::ADLXHelper(std::string folder) : m_folder(std::move(folder)) {}
 
 ADLXHelper::~ADLXHelper() { StopRuntime(); }
 
@@ -34,7 +35,7 @@ bool ADLXHelper::LoadEntryPoints() {
     if (m_module == nullptr) {
         // The executable's own folder first, then the system's library path; a bare name never
         // searches the current directory.
-        const std::string besideExecutable = ExecutableFolder() + "/" ADLX_RUNTIME_LIBRARY;
+        const std::string besideExecutable = m_folder + "/" ADLX_RUNTIME_LIBRARY;
         m_module = dlopen(besideExecutable.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (m_module == nullptr) {
             const char* error = dlerror();

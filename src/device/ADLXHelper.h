@@ -8,7 +8,9 @@
 
 class ADLXHelper {
 public:
-    ADLXHelper();
+    // The runtime is looked for in folder first (the executable's own by default), then on the
+    // system's library path.
+    explicit ADLXHelper(std::string folder = ExecutableFolder());
     virtual ~ADLXHelper();
     ADLXHelper(const ADLXHelper&) = delete;
     ADLXHelper& operator=(const ADLXHelper&) = delete;
@@ -27,6 +29,7 @@ public:
 private:
     bool LoadEntryPoints();
 
+    std::string m_folder;
     void* m_module = nullptr;
     adlx_uint64 m_fullVersion = 0;
     const char* m_versionText = nullptr;
