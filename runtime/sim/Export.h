@@ -1,0 +1,4 @@
+#pragma once
+// The library hides every symbol but the entry points marked with this.
+
+#define TACHYON_SIM_EXPORT extern "C" __attribute__((visibility("default")))
