@@ -29,8 +29,8 @@ std::string replaceScenario(const char* argument) {
 
 std::string machineValue(const std::string& argument, bool write) {
     Runtime& rt = runtime();
+    rt.ensureMachine();
     std::string reason;
-    if (!rt.ensureMachine(reason)) return "error: " + reason;
     if (!write) {
         std::string value;
         reason = getValue(rt.machine, argument, value);

@@ -59,13 +59,14 @@ ADLX_RESULT initialize(const char* entry, adlx_uint64 version, IADLXSystem** ppS
     return finish(call, ADLX_FAIL);
 #endif
     if (!canServe(version)) return finish(call, ADLX_BAD_VER);
-    std::string reason;
-    if (!rt.ensureMachine(reason)) {
-        std::fprintf(stderr, "tachyon-sim: %s\n", reason.c_str());
-        return finish(call, ADLX_FAIL);
-    }
     // A second initialisation within one session hands out the same system again.
     if (!rt.sessionActive) {
+        std::string reason;
+        if (!rt.loadScenarioFile(reason)) {
+            std::fprintf(stderr, "tachyon-sim: %s\n", reason.c_str());
+            return finish(call, ADLX_FAIL);
+        }
+        rt.ensureMachine();
         rt.startGeneration();
         rt.audit = {};
         if (const char* list = std::getenv("TACHYON_SIM_FAULTS")) {

@@ -43,14 +43,15 @@ void Runtime::replaceMachine(Scenario scenario) {
     audit = {};
 }
 
-bool Runtime::ensureMachine(std::string& reason) {
-    if (machineReady) return true;
+void Runtime::ensureMachine() {
+    if (machineReady) return;
+    machine = defaultScenario();
+    machineReady = true;
+}
+
+bool Runtime::loadScenarioFile(std::string& reason) {
     const char* path = std::getenv("TACHYON_SIM_SCENARIO");
-    if (path == nullptr || *path == '\0') {
-        machine = defaultScenario();
-        machineReady = true;
-        return true;
-    }
+    if (path == nullptr || *path == '\0') return true;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         reason = std::string("cannot read the scenario file ") + path;

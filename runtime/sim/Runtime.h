@@ -50,8 +50,11 @@ public:
     void startGeneration();
     // Replaces the machine; values, faults, trace and audit start afresh.
     void replaceMachine(Scenario scenario);
-    // Builds the machine from TACHYON_SIM_SCENARIO or the built-in default if none exists yet.
-    bool ensureMachine(std::string& reason);
+    // Builds the built-in machine if none exists yet.
+    void ensureMachine();
+    // Reads the machine from the file TACHYON_SIM_SCENARIO names, when it names one; the machine
+    // stays as it is when the file cannot be used.
+    bool loadScenarioFile(std::string& reason);
     std::string auditText() const;
 
 private:
