@@ -26,6 +26,7 @@ TEST_F(TuningFailures, AFailedGetterShowsTheValueZeroInItsOwnForm) {
              FailedGetter{"IADLXManualPowerTuning.GetTDCLimit", kTuningPage, 1014, "100"},
              FailedGetter{"IADLXManualFanTuningState.GetFanSpeed", kFanPage, 1027, "0"},
              FailedGetter{"IADLXManualFanTuningState.GetTemperature", kFanPage, 1028, "0"},
+             FailedGetter{"IADLXManualFanTuning.GetFanTuningStates", kFanPage, 1023, "0"},
          }) {
         SCOPED_TRACE(c.fault);
         StartWith(Gpus({R"({"power":{"powerLimit":10,"tdcLimit":-10}})"}));
@@ -41,6 +42,19 @@ TEST_F(TuningFailures, AFailedTimingQuerySelectsTheDefaultLevel) {
     Sim().Fault("IADLXManualVRAMTuning2.GetMemoryTimingDescription");
     Dlg().ReadPage(kTuningPage);
     EXPECT_EQ(Selected(kTuningPage, 1013), "Default");
+}
+
+TEST_F(TuningFailures, AFanInterfaceWithheldAtSelectionKeepsTheCurveEditableButZeroRpmOff) {
+    StartWith();
+    Sim().Fault("QueryInterface:IADLXManualFanTuning");
+    SetText(kFanPage, 1023, "77");
+    ClearTrace();
+    ChooseGpu(0);
+    // The driver said the GPU has fan tuning; only zero RPM could not be asked.
+    EXPECT_TRUE(Enabled(kFanPage, 1023));
+    EXPECT_FALSE(Enabled(kFanPage, 1035));
+    EXPECT_EQ(Text(kFanPage, 1023), "77");
+    EXPECT_TRUE(CallsOn("IADLXManualFanTuning").empty());
 }
 
 struct Withheld {
