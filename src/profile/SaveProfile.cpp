@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "ProfileDialogs.h"
 #include "ProfileFormat.h"
 #include "ui/CTachyonDlg.h"
@@ -19,6 +23,15 @@ QString PowerOffsetText(std::int32_t shown) {
     const std::int64_t offset = std::int64_t{shown} - 100;
     return IntToText(static_cast<std::int32_t>(
         std::max<std::int64_t>(offset, std::numeric_limits<std::int32_t>::min())));
+}
+
+// The replace itself ignores a failed sync, and a full disk may only show there.
+bool SyncToDisk(QSaveFile& file) {
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
 }
 
 QString PnpOf(IADLXGPU* gpu) {
@@ -35,9 +48,12 @@ int CTachyonDlg::SaveProfile() {
     if (!chosen) return ADLX_OK;
 
     // Written beside the target and put in its place only once every byte is on disk, so a
-    // failure at any point leaves the previous profile as it was.
+    // failure at any point leaves the previous profile as it was. Unbuffered, because a buffered
+    // write that the disk takes only in part is not reported by the flush before the replace.
     QSaveFile file(ProfileFileName(*chosen));
-    if (!file.open(QIODevice::WriteOnly)) return ProfileError(*this, QStringLiteral("unable to save file"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return ProfileError(*this, QStringLiteral("unable to save file"));
+    }
 
     const QString pnp = PnpOf(m_gpu.get());
     ProfileValues values;
@@ -56,7 +72,7 @@ int CTachyonDlg::SaveProfile() {
     }
 
     const QByteArray text = ProfileText(values);
-    if (file.write(text) != text.size() || !file.commit()) {
+    if (file.write(text) != text.size() || !SyncToDisk(file) || !file.commit()) {
         file.cancelWriting();
         return ProfileError(*this, QStringLiteral("unable to save file"));
     }
