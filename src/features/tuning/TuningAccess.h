@@ -2,6 +2,8 @@
 // How the tuning operations reach a GPU's tuning objects. Each one lives only for one operation,
 // and an object that cannot be had is simply absent: the operation then calls nothing through it.
 
+#include <cstdint>
+
 #include "adlx/ADLX.h"
 
 namespace tuning {
