@@ -50,6 +50,7 @@ int CTachyonDlg::SaveProfile() {
     // Written beside the target and put in its place only once every byte is on disk, so a
     // failure at any point leaves the previous profile as it was. Unbuffered, because a buffered
     // write that the disk takes only in part is not reported by the flush before the replace.
+    // Opening also refuses a read-only profile, which the replace alone would not protect.
     QSaveFile file(ProfileFileName(*chosen));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return ProfileError(*this, QStringLiteral("unable to save file"));

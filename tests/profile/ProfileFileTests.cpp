@@ -18,16 +18,16 @@ QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-// Runs the body with file permissions in force, also for a test run as root: the effective user
-// becomes "nobody" and is restored afterwards.
+// Runs the body with file permissions in force, also for a test run as root: the real and
+// effective user become "nobody" (so access checks agree) and root is restored from the saved id.
 class AsOrdinaryUser {
 public:
     AsOrdinaryUser() : m_wasRoot(geteuid() == 0) {
-        if (m_wasRoot) m_ok = seteuid(65534) == 0;
+        if (m_wasRoot) m_ok = setresuid(65534, 65534, 0) == 0;
     }
     ~AsOrdinaryUser() {
         if (m_wasRoot && m_ok) {
-            EXPECT_EQ(seteuid(0), 0);
+            EXPECT_EQ(setresuid(0, 0, 0), 0);
         }
     }
     bool ok() const { return !m_wasRoot || m_ok; }
@@ -213,7 +213,27 @@ TEST_F(ProfileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         EXPECT_EQ(FilesIn(dir.path()), QStringList{"full.xml"});
     }
 
-    ASSERT_EQ(prompts.messages.size(), 2u);
+    {
+        // A read-only profile in a folder anyone may write.
+        const QString folder = PathIn("open");
+        ASSERT_TRUE(QDir().mkdir(folder));
+        const QString path = folder + "/tune.xml";
+        WriteBytes(path, old);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                          QFile::WriteOther | QFile::ExeOther);
+        int result = 0;
+        {
+            AsOrdinaryUser user;
+            ASSERT_TRUE(user.ok());
+            result = Save(path);
+        }
+        EXPECT_EQ(result, 3);
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_EQ(FilesIn(folder), QStringList{"tune.xml"});
+    }
+
+    ASSERT_EQ(prompts.messages.size(), 3u);
     for (const RecordedMessage& m : prompts.messages) {
         EXPECT_EQ(m.text, "unable to save file");
         EXPECT_EQ(m.caption, ApplicationName());
@@ -234,12 +254,16 @@ TEST_F(ProfileTest, SaveThenLoadRestoresEveryControl) {
             ControlState expected = Controls();
             expected[{kTuningPage, 1007}] = "800";  // re-formatted as a number
             expected[{kTuningPage, 1009}] = "0";    // the memory second value
+            // Through the Save and Load buttons, as the user does it.
             const QString path = PathIn("trip.xml");
-            ASSERT_EQ(Save(path), 0);
+            prompts.saveFiles.push_back(path);
+            Press(1005);
+            ASSERT_TRUE(QFile::exists(path));
 
             Scramble();
             ClearTrace();
-            EXPECT_EQ(Load(path), 0);
+            prompts.openFiles.push_back(path);
+            Press(1004);
 
             const ControlState loaded = Controls();
             for (const auto& [key, text] : expected) {
