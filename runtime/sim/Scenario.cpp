@@ -26,6 +26,7 @@ const std::vector<int> kAllTessellationLevels{1, 2, 4, 6, 8, 16, 32, 64};
 
 }  // namespace
 
+// Every feature supported and switched on, so each value the program shows can be edited.
 Gpu defaultCard() {
     Gpu g;
     g.name = "Simulated Radeon RX 7900 XTX";
@@ -44,15 +45,15 @@ Gpu defaultCard() {
     g.fan.curve = g.fan.factoryCurve;
     g.sam = {true, true, true};
     g.antiLag = {true, false, true, 0};
-    g.chill = {true, false, {30, 300, 1}, 70, 144};
-    g.boost = rangedSwitch(true, false, 50, 100, 70);
+    g.chill = {true, true, {30, 300, 1}, 70, 144};
+    g.boost = rangedSwitch(true, true, 50, 100, 70);
     g.imageSharpening = rangedSwitch(true, true, 10, 100, 80);
     g.enhancedSync = {true, false};
     g.vsync = {true, 1};
-    g.frtc = rangedSwitch(true, false, 30, 300, 150);
+    g.frtc = rangedSwitch(true, true, 30, 300, 150);
     g.antiAliasing = {true, 0, 4, 0, kAllAaLevels};
     g.mlaa = {true, false};
-    g.anisotropic = {true, false, 16, kAllAfLevels};
+    g.anisotropic = {true, true, 16, kAllAfLevels};
     g.tessellation = {true, 0, 64, kAllTessellationLevels};
     g.shaderCache = {true, 0};
     return g;
@@ -239,6 +240,7 @@ Fields gpuFields(Gpu& g) {
     f.push_back({"tessellation.level", &g.tessellation.level});
     f.push_back({"tessellation.levels", &g.tessellation.levels});
     f.push_back({"shaderCache.supported", &g.shaderCache.supported});
+    f.push_back({"shaderCache.resets", &g.shaderCache.resets});
     return f;
 }
 

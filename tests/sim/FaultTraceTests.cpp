@@ -152,6 +152,7 @@ TEST_F(Trace, OneLinePerCallWithArgumentsResultAndOutValues) {
         "IADLX3DResetShaderCache.ResetShaderCache -> 0",
     };
     EXPECT_EQ(calls(), expected);
+    EXPECT_EQ(driverValue("gpu0.shaderCache.resets"), "1");
     // The full trace also holds the reference counting, which the filtered one leaves out.
     const auto all = lines(ctl("trace"));
     EXPECT_GT(all.size(), expected.size());
