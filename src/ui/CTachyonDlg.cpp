@@ -106,7 +106,7 @@ bool CTachyonDlg::OnInitDialog() {
 
 void CTachyonDlg::OnCancel() {
     m_cancelRequested = true;
-    reject();
+    done(IDCANCEL);
 }
 
 void CTachyonDlg::OnGpuSelChange() {

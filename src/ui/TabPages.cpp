@@ -74,7 +74,7 @@ void Tab_Graphics::InitScrollRange(int tabControlHeight) {
 
 void Tab_Graphics::ScrollBy(int delta) {
     m_scrollPos += delta;
-    m_scrollBar->setSliderPosition(m_scrollPos);
+    m_scrollBar->setValue(m_scrollPos);
     m_client->move(m_client->x(), -m_scrollPos);
 }
 

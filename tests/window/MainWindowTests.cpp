@@ -1,0 +1,207 @@
+// The main window: its commands, their sequences, the keys it swallows and the About box.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+
+#include "TachyonTest.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CMyTabCtrl.h"
+#include "ui/DialogPage.h"
+#include "ui/PageNotify.h"
+#include "ui/Prompts.h"
+
+namespace {
+
+// The position of the first and the last line of trace that starts with one of the prefixes.
+std::pair<long, long> Span(const std::vector<std::string>& trace, const std::vector<std::string>& prefixes) {
+    long first = -1, last = -1;
+    for (long i = 0; i < static_cast<long>(trace.size()); ++i) {
+        for (const std::string& prefix : prefixes) {
+            if (trace[static_cast<std::size_t>(i)].rfind(prefix, 0) == 0) {
+                if (first < 0) first = i;
+                last = i;
+            }
+        }
+    }
+    return {first, last};
+}
+
+bool IsSetter(const std::string& line) {
+    const std::size_t dot = line.find('.');
+    return dot != std::string::npos && (line.compare(dot + 1, 3, "Set") == 0 || line.find(".Reset") != std::string::npos);
+}
+
+// Every edit's text on every page, to show that something changed nothing.
+QStringList AllEditTexts(CTachyonDlg& dialog) {
+    QStringList texts;
+    for (int page = kTuningPage; page <= kDisplayPage; ++page) {
+        for (QLineEdit* edit : dialog.Page(page)->findChildren<QLineEdit*>()) texts << edit->objectName() + "=" + edit->text();
+    }
+    return texts;
+}
+
+}  // namespace
+
+class MainWindow : public TachyonTest {};
+
+TEST_F(MainWindow, HasTheResourceControlsWithTheStatusLineHidden) {
+    Start();
+    EXPECT_EQ(Dlg().windowTitle(), "Tachyon");
+    const std::vector<std::pair<int, QString>> buttons = {
+        {1002, "Set"}, {1006, "+"}, {1003, "Reset"}, {1004, "Load"}, {1005, "Save"}, {1, "Exit"}};
+    for (const auto& [id, label] : buttons) {
+        auto* button = qobject_cast<QPushButton*>(Dlg().MainControl(id));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(button->text(), label);
+    }
+    EXPECT_TRUE(qobject_cast<QPushButton*>(Dlg().MainControl(1))->isDefault());
+    EXPECT_TRUE(Dlg().MainControl(1100)->isHidden());
+    EXPECT_EQ(qobject_cast<QLabel*>(Dlg().MainControl(1100))->text(), "Text");
+    EXPECT_TRUE(Visible(kTuningPage, 1007));
+    for (const auto& [page, id] : std::vector<std::pair<int, int>>{
+             {kTuningPage, 1009}, {kFanPage, 1033}, {kFanPage, 1034}, {kFanPage, 1036}}) {
+        EXPECT_FALSE(Visible(page, id)) << id << " stays hidden for the life of the window";
+    }
+}
+
+TEST_F(MainWindow, EnterAndEscapeNeitherCloseTheWindowNorPressAButton) {
+    Start();
+    Dlg().show();
+    ClearTrace();
+    const std::vector<QWidget*> targets = {Dlg().Control(kTuningPage, 1008), Dlg().MainControl(1000),
+                                           Dlg().MainControl(1), Dlg().MainControl(1002), &Dlg()};
+    for (QWidget* target : targets) {
+        target->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(target, key);
+    }
+    EXPECT_TRUE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), 0);
+    EXPECT_TRUE(Calls().empty()) << "no command ran";
+}
+
+TEST_F(MainWindow, AnUnknownPageNotificationChangesNothing) {
+    Start();
+    const QStringList before = AllEditTexts(Dlg());
+    ClearTrace();
+    EXPECT_EQ(SendPageNotify(Dlg().TabCtrl()->Page(kGraphicsPage), 7, 3), 0);
+    EXPECT_EQ(Dlg().OnPageNotify(7, 3), 0);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(AllEditTexts(Dlg()), before);
+}
+
+TEST_F(MainWindow, TheAboutEntryOpensTheAboutBoxWhoseOkClosesIt) {
+    Start();
+    QMenu* menu = Dlg().SystemMenu();
+    ASSERT_NE(menu, nullptr);
+    QAction* about = menu->findChild<QAction*>("16");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->text(), "&About Tachyon...");
+
+    QString title;
+    QStringList labels;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QLabel* label : box->findChildren<QLabel*>()) labels << label->text();
+        qobject_cast<QPushButton*>(box->findChild<QWidget*>("1"))->click();
+    });
+    about->trigger();
+    EXPECT_EQ(title, "About Tachyon");
+    EXPECT_TRUE(labels.contains("Tachyon  v1.1.5"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindow, PlusAppliesTuningThenGraphicsThenDisplayThenFanAndThenReadsEverything) {
+    Start();
+    ClearTrace();
+    Press(1006);
+    const std::vector<std::string> trace = Calls();
+    std::vector<std::string> writes;  // the apply half: setters and the curve's validation
+    for (const std::string& line : trace) {
+        if (IsSetter(line) || line.find(".IsValid") != std::string::npos) writes.push_back(line);
+    }
+    const auto tuning = Span(writes, {"IADLXManualGraphicsTuning2.Set", "IADLXManualVRAMTuning2.Set",
+                                     "IADLXManualPowerTuning.Set", "IADLXSmartAccessMemory.Set"});
+    const auto graphics = Span(writes, {"IADLX3D"});
+    const auto display = Span(writes, {"IADLXDisplayFreeSync.Set", "IADLXDisplayVSR.Set", "IADLXDisplayGPUScaling.Set",
+                                      "IADLXDisplayScalingMode.Set", "IADLXDisplayIntegerScaling.Set",
+                                      "IADLXDisplayColorDepth.Set", "IADLXDisplayPixelFormat.Set"});
+    const auto fan = Span(writes, {"IADLXManualFanTuning.Set", "IADLXManualFanTuning.IsValid"});
+    ASSERT_GE(tuning.first, 0);
+    ASSERT_GE(fan.first, 0);
+    if (graphics.first >= 0) EXPECT_LT(tuning.second, graphics.first);
+    if (display.first >= 0) {
+        EXPECT_LT(tuning.second, display.first);
+        if (graphics.first >= 0) EXPECT_LT(graphics.second, display.first);
+    }
+    EXPECT_LT(std::max({tuning.second, graphics.second, display.second}), fan.first);
+    EXPECT_EQ(fan.second, static_cast<long>(writes.size()) - 1) << "the fan is the last thing applied";
+    // Then everything is read back, after the last write.
+    const auto lastFanWrite = Span(trace, {"IADLXManualFanTuning.Set"}).second;
+    EXPECT_GT(Span(trace, {"IADLXManualGraphicsTuning2.GetGPUMinFrequency"}).second, lastFanWrite);
+    EXPECT_GT(Span(trace, {"IADLXDisplayPixelFormat.GetValue"}).second, lastFanWrite);
+}
+
+TEST_F(MainWindow, SetAppliesAndReadsOnlyThePageShownAndKeepsOtherPagesEdits) {
+    Start();
+    SetText(kFanPage, 1023, "55");  // an unapplied edit on another page
+    ShowPage(kTuningPage);
+    ClearTrace();
+    Press(1002);
+    const std::vector<std::string> trace = Calls();
+    EXPECT_GE(Span(trace, {"IADLXManualGraphicsTuning2.SetGPUMinFrequency"}).first, 0);
+    EXPECT_EQ(Span(trace, {"IADLXManualFanTuning"}).first, -1) << "the fan page is not applied nor read";
+    EXPECT_EQ(Span(trace, {"IADLX3D", "IADLXDisplay"}).first, -1);
+    EXPECT_EQ(Text(kFanPage, 1023), "55");
+}
+
+TEST_F(MainWindow, ResetReturnsOnlyTheGpuTuningToFactoryWhateverPageIsShownAndReadsEverything) {
+    Start();
+    ShowPage(kDisplayPage);
+    ClearTrace();
+    Press(1003);
+    const std::vector<std::string> trace = Calls();
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.front().rfind("IADLXGPUTuningServices.ResetToFactory gpu0 -> 0", 0), 0u) << trace.front();
+    for (std::size_t i = 1; i < trace.size(); ++i) EXPECT_FALSE(IsSetter(trace[i])) << trace[i];
+    EXPECT_GE(Span(trace, {"IADLXManualFanTuning.GetFanTuningStates"}).first, 0);
+}
+
+TEST_F(MainWindow, ResetWithoutTuningServicesResetsNothingAndStillReads) {
+    Start();
+    Sim().Fault("IADLXSystem.GetGPUTuningServices");
+    Dlg().SelectGpu(0);
+    ClearTrace();
+    Press(1003);
+    EXPECT_TRUE(Calls({"IADLXGPUTuningServices.ResetToFactory"}).empty());
+}
+
+TEST_F(MainWindow, ChoosingEntryPSelectsGpuPWhateverTheNamesOrder) {
+    Start(R"({"gpus": [{"name": "Zeta"}, {"name": "Alpha"}]})");
+    EXPECT_EQ(Dlg().findChild<QComboBox*>("1000")->itemText(0), "Zeta");
+    ClearTrace();
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    const std::vector<std::string> trace = Calls({"IADLXGPUList.At"});
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.front().rfind("IADLXGPUList.At 1 -> 0", 0), 0u) << trace.front();
+    EXPECT_FALSE(Calls({"IADLXGPUTuningServices.IsSupportedManualGFXTuning gpu1"}).empty());
+}
+
+TEST_F(MainWindow, NoGpuShowsTheMessageAndTheWindowClosesRightAfterSetUp) {
+    Start(R"({"gpus": []})");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "no supported GPU found!");
+    EXPECT_EQ(prompts.messages[0].caption, ApplicationName());
+    EXPECT_EQ(Dlg().result(), CTachyonDlg::IDCANCEL);
+    EXPECT_EQ(Dlg().TabCtrl()->m_pageCount, 4) << "set-up still ran to its end";
+}

@@ -1,0 +1,160 @@
+// The GPU probe: which support flags it sets and which controls it enables with them.
+
+#include <QComboBox>
+
+#include "TachyonTest.h"
+
+namespace {
+
+struct ProbeRow {
+    const char* feature;
+    const char* gpuJson;  // the GPU 0 settings that take the feature away
+    int CTachyonDlg::*flag;
+    int page;
+    std::vector<int> controls;
+};
+
+const std::vector<ProbeRow>& ProbeRows() {
+    static const std::vector<ProbeRow> rows = {
+        {"engine clocks", R"("gfx": {"supported": false})", &CTachyonDlg::m_gfxTuningSupported, kTuningPage, {1007, 1008, 1011}},
+        {"power", R"("power": {"supported": false})", &CTachyonDlg::m_powerTuningSupported, kTuningPage, {1012}},
+        {"TDC", R"("power": {"tdcSupported": false})", &CTachyonDlg::m_tdcSupported, kTuningPage, {1014}},
+        {"Anti-Lag", R"("antiLag": {"supported": false})", &CTachyonDlg::m_antiLagSupported, kGraphicsPage, {1045, 1054}},
+        {"Anti-Lag+", R"("antiLag": {"levelSupported": false})", &CTachyonDlg::m_antiLagLevelSupported, kGraphicsPage, {1054}},
+        {"Boost", R"("boost": {"supported": false})", &CTachyonDlg::m_boostSupported, kGraphicsPage, {1040, 1041}},
+        {"Chill", R"("chill": {"supported": false})", &CTachyonDlg::m_chillSupported, kGraphicsPage, {1044, 1042, 1043}},
+        {"Image Sharpening", R"("imageSharpening": {"supported": false})", &CTachyonDlg::m_imageSharpeningSupported,
+         kGraphicsPage, {1046, 1047}},
+        {"Enhanced Sync", R"("enhancedSync": {"supported": false})", &CTachyonDlg::m_enhancedSyncSupported,
+         kGraphicsPage, {1050}},
+        {"frame rate target", R"("frtc": {"supported": false})", &CTachyonDlg::m_frtcSupported, kGraphicsPage, {1051, 1052}},
+        {"morphological AA", R"("mlaa": {"supported": false})", &CTachyonDlg::m_mlaaSupported, kGraphicsPage, {1059}},
+        {"anisotropic", R"("anisotropic": {"supported": false})", &CTachyonDlg::m_anisotropicSupported, kGraphicsPage,
+         {1060, 1061}},
+        {"shader cache", R"("shaderCache": {"supported": false})", &CTachyonDlg::m_resetShaderCacheSupported,
+         kGraphicsPage, {1053}},
+    };
+    return rows;
+}
+
+std::string OneGpu(const std::string& settings) { return R"({"gpus": [{)" + settings + "}]}"; }
+
+}  // namespace
+
+class Probe : public TachyonTest {};
+
+TEST_F(Probe, ACardWithEveryFeatureSetsEveryFlagAndEnablesItsControls) {
+    Start(OneGpu(R"("name": "Full")"));
+    for (const ProbeRow& row : ProbeRows()) {
+        EXPECT_EQ(Dlg().*row.flag, 1) << row.feature;
+        for (const int id : row.controls) EXPECT_TRUE(Enabled(row.page, id)) << row.feature << " " << id;
+    }
+    EXPECT_EQ(Dlg().m_superResolutionSupported, 1);
+    EXPECT_EQ(Dlg().m_samSupported, 1);
+}
+
+TEST_F(Probe, EachMissingFeatureClearsItsFlagAndDisablesExactlyItsControls) {
+    for (const ProbeRow& row : ProbeRows()) {
+        SCOPED_TRACE(row.feature);
+        Start(OneGpu(row.gpuJson));
+        EXPECT_EQ(Dlg().*row.flag, 0);
+        for (const int id : row.controls) EXPECT_FALSE(Enabled(row.page, id)) << id;
+        // Every other row's controls stay enabled.
+        for (const ProbeRow& other : ProbeRows()) {
+            if (&other == &row || other.page != row.page) continue;
+            for (const int id : other.controls) {
+                if (std::find(row.controls.begin(), row.controls.end(), id) != row.controls.end()) continue;
+                EXPECT_TRUE(Enabled(other.page, id)) << other.feature << " " << id;
+            }
+        }
+        CloseWindow();
+        EXPECT_EQ(Sim().Audit().live, 0);
+    }
+}
+
+TEST_F(Probe, SuperResolutionIsAskedWithoutAGpu) {
+    Start(R"({"superResolution": {"supported": false}})");
+    EXPECT_EQ(Dlg().m_superResolutionSupported, 0);
+    EXPECT_FALSE(Enabled(kGraphicsPage, 1048));
+    EXPECT_FALSE(Enabled(kGraphicsPage, 1049));
+    const auto calls = Calls({"IADLX3DSettingsServices.GetRadeonSuperResolution"});
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().find("gpu"), std::string::npos) << calls.front();
+}
+
+TEST_F(Probe, TdcIsAskedEvenWithoutPowerTuning) {
+    Start(OneGpu(R"("power": {"supported": false, "tdcSupported": true})"));
+    EXPECT_EQ(Dlg().m_powerTuningSupported, 0);
+    EXPECT_EQ(Dlg().m_tdcSupported, 1);
+    EXPECT_FALSE(Enabled(kTuningPage, 1012));
+    EXPECT_TRUE(Enabled(kTuningPage, 1014));
+}
+
+TEST_F(Probe, SmartAccessMemoryUnsupportedLeavesItsBoxEnabled) {
+    Start(OneGpu(R"("sam": {"supported": false})"));
+    EXPECT_EQ(Dlg().m_samSupported, 0);
+    EXPECT_TRUE(Enabled(kTuningPage, 1015));
+}
+
+TEST_F(Probe, AntiLagUnsupportedNeverAsksForTheLevelInterface) {
+    Start(OneGpu(R"("antiLag": {"supported": false, "levelSupported": true})"));
+    EXPECT_EQ(Dlg().m_antiLagLevelSupported, 0);
+    EXPECT_FALSE(Enabled(kGraphicsPage, 1054));
+    for (const std::string& line : Sim().Trace()) {
+        EXPECT_EQ(line.find("QueryInterface IADLX3DAntiLag1"), std::string::npos) << line;
+    }
+}
+
+TEST_F(Probe, AMissingServiceLeavesItsBlockAsTheLastGpuLeftIt) {
+    // GPU 1 lacks Boost and engine tuning; without services its probe must not touch those flags.
+    Start(R"({"gpus": [{"name": "A"}, {"name": "B", "gfx": {"supported": false}, "boost": {"supported": false}}]})");
+    Sim().Fault("IADLXSystem.GetGPUTuningServices");
+    Sim().Fault("IADLXSystem.Get3DSettingsServices");
+    EXPECT_EQ(Dlg().SelectGpu(1), 0);
+    EXPECT_EQ(Dlg().m_gfxTuningSupported, 1);
+    EXPECT_TRUE(Enabled(kTuningPage, 1007));
+    EXPECT_EQ(Dlg().m_boostSupported, 1);
+    EXPECT_TRUE(Enabled(kGraphicsPage, 1040));
+    Dlg().ReadAll();  // reads run against no services and call nothing through them
+}
+
+TEST_F(Probe, ChangingGpuReprobesAndAListKeepsItsItemsDisabled) {
+    Start(R"({"gpus": [{"name": "A"}, {"name": "B", "anisotropic": {"supported": false}}]})");
+    const QStringList levels = Items(kGraphicsPage, 1061);
+    EXPECT_EQ(levels, QStringList({"2X", "4X", "8X", "16X"}));
+    EXPECT_TRUE(Enabled(kGraphicsPage, 1061));
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    EXPECT_EQ(Dlg().m_anisotropicSupported, 0);
+    EXPECT_FALSE(Enabled(kGraphicsPage, 1061));
+    EXPECT_EQ(Items(kGraphicsPage, 1061), levels);
+}
+
+TEST_F(Probe, APrimaryGpuIsMarkedAndAMissingNameGivesAnEmptyText) {
+    Start(R"({"gpus": [{"name": "Card", "multiGpuMode": 1}, {"name": "Other", "multiGpuMode": 2}]})");
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    ASSERT_EQ(selector->count(), 2);
+    EXPECT_EQ(selector->itemText(0), "Card - Primary");
+    EXPECT_EQ(selector->itemText(1), "Other");
+    EXPECT_EQ(selector->currentIndex(), 0);
+    CloseWindow();
+    Start(R"({"gpus": [{"name": "Card"}]})");
+    Sim().Fault("IADLXGPU.Name");
+    Sim().Fault("QueryInterface:IADLXGPU1");
+    Dlg().findChild<QComboBox*>("1000")->clear();
+    Dlg().EnumerateGpus();
+    EXPECT_EQ(Dlg().findChild<QComboBox*>("1000")->itemText(0), "");
+}
+
+TEST_F(Probe, AGpuThatCannotBeFetchedIsLeftOutAndAnOutOfRangePositionChangesNothing) {
+    Start(R"({"gpus": [{"name": "A"}, {"name": "B"}]})");
+    EXPECT_EQ(Dlg().SelectGpu(2), ADLX_FAIL);
+    EXPECT_EQ(Dlg().SelectGpu(static_cast<unsigned>(-1)), ADLX_FAIL);
+    Sim().Fault("IADLXGPUList.At#1");
+    Dlg().findChild<QComboBox*>("1000")->clear();
+    Dlg().EnumerateGpus();
+    EXPECT_EQ(Dlg().findChild<QComboBox*>("1000")->count(), 1);
+    EXPECT_EQ(Dlg().SelectGpu(1), ADLX_FAIL);
+    EXPECT_EQ(Dlg().m_gpu.get(), nullptr);
+}

@@ -1,0 +1,145 @@
+// The tab control: page switching by mouse only, and the Graphics page's scrolling.
+
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "TachyonTest.h"
+#include "ui/CMyTabCtrl.h"
+#include "ui/TabPages.h"
+
+class Tabs : public TachyonTest {
+protected:
+    int VisiblePages() {
+        int visible = 0;
+        for (int i = 0; i < 4; ++i) visible += Dlg().TabCtrl()->Page(i)->isHidden() ? 0 : 1;
+        return visible;
+    }
+    void ExpectShown(int page) {
+        EXPECT_EQ(Dlg().TabCtrl()->m_currentPage, page);
+        EXPECT_EQ(Dlg().TabCtrl()->TabBar()->currentIndex(), page) << "the highlighted tab and the page agree";
+        EXPECT_FALSE(Dlg().TabCtrl()->Page(page)->isHidden());
+        EXPECT_EQ(VisiblePages(), 1);
+    }
+    Tab_Graphics* Graphics() { return static_cast<Tab_Graphics*>(Dlg().TabCtrl()->Page(kGraphicsPage)); }
+    int ContentTop() { return Dlg().Control(kGraphicsPage, 1048)->mapTo(Graphics(), QPoint(0, 0)).y(); }
+};
+
+TEST_F(Tabs, FourTabsAndTheTuningPageAfterSetUp) {
+    Start();
+    QTabBar* bar = Dlg().TabCtrl()->TabBar();
+    ASSERT_EQ(bar->count(), 4);
+    EXPECT_EQ(bar->tabText(0), "Tuning");
+    EXPECT_EQ(bar->tabText(1), "Fan");
+    EXPECT_EQ(bar->tabText(2), "Graphics");
+    EXPECT_EQ(bar->tabText(3), "Display");
+    EXPECT_EQ(Dlg().TabCtrl()->m_pageCount, 4);
+    EXPECT_TRUE(Dlg().TabCtrl()->m_pages[4]->isHidden()) << "the fifth page has no tab and is never shown";
+    ExpectShown(kTuningPage);
+}
+
+TEST_F(Tabs, AMousePressOnAnotherTabSwitchesAndOnTheShownTabChangesNothing) {
+    Start();
+    ShowPage(kGraphicsPage);
+    ExpectShown(kGraphicsPage);
+    ShowPage(kGraphicsPage);
+    ExpectShown(kGraphicsPage);
+    ShowPage(kFanPage);
+    ExpectShown(kFanPage);
+}
+
+TEST_F(Tabs, NeitherKeyboardNorWheelChangesTheSelection) {
+    Start();
+    QTabBar* bar = Dlg().TabCtrl()->TabBar();
+    EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(Dlg().TabCtrl()->focusPolicy(), Qt::NoFocus);
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_Left, Qt::Key_End}) QTest::keyClick(bar, key);
+    QTest::keyClick(&Dlg(), Qt::Key_Tab, Qt::ControlModifier);
+    QWheelEvent wheel(QPointF(5, 5), bar->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    ExpectShown(kTuningPage);
+}
+
+TEST_F(Tabs, GraphicsScrollsByLineAndPageStepsClippedAtBothEnds) {
+    Start();
+    Tab_Graphics* page = Graphics();
+    const int max = page->m_scrollMax;
+    ASSERT_GT(max, 100) << "the Graphics page is taller than the tab area";
+    EXPECT_EQ(page->m_scrollMax, page->m_pageRect.height() - page->m_parentRect.height() + 15);
+    const int top = ContentTop();
+
+    for (const int code : {SB_LINEUP, SB_PAGEUP}) {
+        page->OnVScroll(code, 0);
+        EXPECT_EQ(page->m_scrollPos, 0);
+    }
+    page->OnMouseWheel(120);
+    EXPECT_EQ(page->m_scrollPos, 0);
+
+    page->OnVScroll(SB_LINEDOWN, 0);
+    EXPECT_EQ(page->m_scrollPos, max / 100);
+    page->OnVScroll(SB_PAGEDOWN, 0);
+    EXPECT_EQ(page->m_scrollPos, max / 100 + max / 10);
+    EXPECT_EQ(ContentTop(), top - page->m_scrollPos) << "the content moves up by the delta";
+    EXPECT_EQ(page->ScrollBar()->value(), page->m_scrollPos);
+
+    page->OnVScroll(SB_THUMBPOSITION, max - 3);
+    page->OnVScroll(SB_PAGEDOWN, 0);
+    EXPECT_EQ(page->m_scrollPos, max) << "a page step is clipped at the end";
+    for (const int code : {SB_LINEDOWN, SB_PAGEDOWN}) {
+        page->OnVScroll(code, 0);
+        EXPECT_EQ(page->m_scrollPos, max);
+    }
+    page->OnMouseWheel(-1);
+    EXPECT_EQ(page->m_scrollPos, max);
+    EXPECT_EQ(ContentTop(), top - max);
+}
+
+TEST_F(Tabs, OnlyAReleasedThumbMovesTheContentAndTheWheelMovesOnePageStepBySign) {
+    Start();
+    Tab_Graphics* page = Graphics();
+    const int top = ContentTop();
+    for (const int code : {SB_THUMBTRACK, SB_TOP, SB_BOTTOM, SB_ENDSCROLL}) page->OnVScroll(code, 40);
+    EXPECT_EQ(page->m_scrollPos, 0);
+    EXPECT_EQ(ContentTop(), top);
+    page->OnVScroll(SB_THUMBPOSITION, 40);
+    EXPECT_EQ(page->m_scrollPos, 40);
+
+    const int pageStep = page->m_scrollMax / 10;
+    for (const int delta : {-1, -120, -9600}) {
+        const int before = page->m_scrollPos;
+        page->OnMouseWheel(delta);
+        EXPECT_EQ(page->m_scrollPos, std::min(before + pageStep, page->m_scrollMax)) << delta;
+    }
+    const int before = page->m_scrollPos;
+    page->OnMouseWheel(0);
+    EXPECT_EQ(page->m_scrollPos, std::max(before - pageStep, 0)) << "zero counts as up";
+}
+
+TEST_F(Tabs, SmallRangesHaveNoLineStepsAndTinyOnesNoPageSteps) {
+    Start();
+    Tab_Graphics* page = Graphics();
+    page->m_scrollMax = 99;
+    page->OnVScroll(SB_LINEDOWN, 0);
+    EXPECT_EQ(page->m_scrollPos, 0);
+    page->OnVScroll(SB_PAGEDOWN, 0);
+    EXPECT_EQ(page->m_scrollPos, 9);
+    page->OnVScroll(SB_THUMBPOSITION, 0);
+    page->m_scrollMax = 9;
+    page->OnVScroll(SB_PAGEDOWN, 0);
+    page->OnMouseWheel(-120);
+    EXPECT_EQ(page->m_scrollPos, 0);
+}
+
+TEST_F(Tabs, TheScrollPositionSurvivesPageAndGpuChanges) {
+    Start();
+    ShowPage(kGraphicsPage);
+    Graphics()->OnVScroll(SB_PAGEDOWN, 0);
+    const int position = Graphics()->m_scrollPos;
+    ShowPage(kTuningPage);
+    Dlg().SelectGpu(1);
+    Dlg().ReadAll();
+    ShowPage(kGraphicsPage);
+    EXPECT_EQ(Graphics()->m_scrollPos, position);
+}
