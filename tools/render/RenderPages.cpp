@@ -41,6 +41,8 @@ int main(int argc, char* argv[]) {
             if (page == 0 && !dialog.grab().save(folder.filePath("main-window.png"))) ++failures;
         }
         // The whole Graphics page, scrolled to its end.
+        dialog.TabCtrl()->TabBar()->setCurrentIndex(kGraphicsPage);
+        dialog.TabCtrl()->OnLButtonDown(kGraphicsPage);
         auto* graphics = static_cast<Tab_Graphics*>(dialog.TabCtrl()->Page(kGraphicsPage));
         graphics->OnVScroll(SB_THUMBPOSITION, graphics->m_scrollMax);
         QApplication::processEvents();
