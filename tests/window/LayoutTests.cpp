@@ -1,0 +1,76 @@
+// What a user sees of each dialog: every control of its resource is there, no label is cut off,
+// and no two controls cover each other.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "TachyonTest.h"
+#include "ui/CAboutDlg.h"
+#include "ui/DialogPage.h"
+#include "ui/DialogResources.h"
+
+namespace {
+
+struct DialogUnderTest {
+    const char* name;
+    const DialogSpec& spec;
+    std::function<QWidget*(CTachyonDlg&)> widget;
+};
+
+bool IsFrame(const QWidget* w) { return qobject_cast<const QGroupBox*>(w) != nullptr; }
+
+}  // namespace
+
+class Layout : public TachyonTest {};
+
+TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
+    Start();
+    CAboutDlg about(&Dlg());
+    const std::vector<DialogUnderTest> dialogs = {
+        {"main window", MainDialogSpec(), [](CTachyonDlg& d) -> QWidget* { return &d; }},
+        {"Tuning", TuningPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kTuningPage); }},
+        {"Fan", FanPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kFanPage); }},
+        {"Graphics", GraphicsPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kGraphicsPage); }},
+        {"Display", DisplayPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kDisplayPage); }},
+        {"About", AboutDialogSpec(), [&about](CTachyonDlg&) -> QWidget* { return &about; }},
+    };
+    for (const DialogUnderTest& dialog : dialogs) {
+        SCOPED_TRACE(dialog.name);
+        QWidget* root = dialog.widget(Dlg());
+        std::vector<QWidget*> controls;
+        for (const ControlSpec& c : dialog.spec.controls) {
+            if (c.id == 0) continue;
+            QWidget* control = FindControl(root, c.id);
+            ASSERT_NE(control, nullptr) << c.id;
+            if (c.kind != ControlKind::TabControl) controls.push_back(control);
+            QString label;
+            if (auto* button = qobject_cast<QAbstractButton*>(control)) label = button->text();
+            if (!QString::fromUtf8(c.label).isEmpty() && c.kind != ControlKind::StaticText) {
+                EXPECT_EQ(label, QString::fromUtf8(c.label)) << c.id;
+            }
+        }
+        for (QWidget* w : root->findChildren<QWidget*>()) {
+            const bool labelled = qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QPushButton*>(w);
+            // The status line cuts its text on purpose.
+            if (!labelled || w->objectName() == "1100" || qobject_cast<QLabel*>(w) && qobject_cast<QLabel*>(w)->text().isEmpty()) {
+                continue;
+            }
+            // A push button's hint asks for a minimum width beyond its text; its text must fit.
+            auto* push = qobject_cast<QPushButton*>(w);
+            const int needed = push != nullptr ? push->fontMetrics().horizontalAdvance(push->text()) + 6 : w->sizeHint().width();
+            EXPECT_LE(needed, w->width() + 1) << "clipped: " << w->objectName().toStdString() << " "
+                                                             << (qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text()
+                                                                                         : qobject_cast<QAbstractButton*>(w)->text())
+                                                                    .toStdString();
+        }
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            for (std::size_t j = i + 1; j < controls.size(); ++j) {
+                if (IsFrame(controls[i]) || IsFrame(controls[j])) continue;
+                EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                    << controls[i]->objectName().toStdString() << " overlaps " << controls[j]->objectName().toStdString();
+            }
+        }
+    }
+}
