@@ -119,8 +119,8 @@ TEST_F(FanTuning, WithoutZeroRpmTheBoxIsDisabledAndNeitherReadNorWritten) {
 }
 
 TEST_F(FanTuning, WithoutFanTuningTheEditsAreDisabledAndNothingIsAskedOrSent) {
-    StartWith();
-    ChooseGpu(1);  // the integrated GPU
+    StartWith(Gpus({"{}", R"({"fan":{"supported":false}})"}));
+    ChooseGpu(1);
     for (int id = 1023; id <= 1032; ++id) EXPECT_FALSE(Enabled(kFanPage, id)) << id;
     EXPECT_FALSE(Enabled(kFanPage, 1035));
     EXPECT_EQ(Text(kFanPage, 1023), "25") << "the first GPU's curve stays";

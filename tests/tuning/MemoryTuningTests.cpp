@@ -96,8 +96,8 @@ TEST_F(MemoryTuning, WithoutTimingSupportTheClockStillWorksAndTheTimingIsStillAs
 }
 
 TEST_F(MemoryTuning, WithoutMemoryTuningNothingIsAskedOrSentAndTheControlsAreDisabled) {
-    StartWith();
-    ChooseGpu(1);  // the integrated GPU
+    StartWith(Gpus({"{}", R"({"vram":{"supported":false}})"}));
+    ChooseGpu(1);
     EXPECT_FALSE(Enabled(kTuningPage, 1010));
     EXPECT_FALSE(Enabled(kTuningPage, 1013));
     EXPECT_EQ(Text(kTuningPage, 1010), "2500") << "the first GPU's value stays";

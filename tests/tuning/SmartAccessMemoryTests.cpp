@@ -95,8 +95,8 @@ TEST_F(SmartAccessMemory, AFailedStateQueryCountsAsOffSoATickedBoxSwitchesItOn) 
 }
 
 TEST_F(SmartAccessMemory, OnAGpuWithoutItTheBoxStaysUsableButNothingIsSentOrCounted) {
-    StartWith();
-    ChooseGpu(1);  // the integrated GPU
+    StartWith(Gpus({"{}", R"({"sam":{"supported":false,"enabled":false}})"}));
+    ChooseGpu(1);
     EXPECT_TRUE(Enabled(kTuningPage, 1015));
     EXPECT_TRUE(Checked(kTuningPage, 1015)) << "what the first GPU left";
     SetChecked(kTuningPage, 1015, false);
