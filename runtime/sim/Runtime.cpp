@@ -107,7 +107,8 @@ std::string qualified(const SimObject& self, const char* method) {
 
 void record(const std::string& line) { runtime().trace.record(line); }
 
-Gate enter(SimObject& self, const std::string& call, const std::string& args, int subject) {
+Gate enter(SimObject& self, const std::string& call, const std::string& args, int subject,
+           const char* refusedResult) {
     Runtime& rt = runtime();
     Gate gate = Gate::Run;
     if (self.kind != Kind::System) {
@@ -116,18 +117,19 @@ Gate enter(SimObject& self, const std::string& call, const std::string& args, in
     }
     if (gate == Gate::Run && !rt.sessionActive) gate = Gate::Terminated;
     if (gate == Gate::Run && rt.faults.callFails(call, subject)) gate = Gate::Faulted;
+    const std::string result = refusedResult != nullptr ? refusedResult : std::to_string(gateResult(gate));
     switch (gate) {
         case Gate::Run:
             break;
         case Gate::Dead:
             ++rt.audit.deadCalls;
-            record("DEAD " + call + args + " -> " + std::to_string(ADLX_INVALID_OBJECT));
+            record("DEAD " + call + args + " -> " + result);
             break;
         case Gate::Stale:
-            record("STALE " + call + args + " -> " + std::to_string(ADLX_INVALID_OBJECT));
+            record("STALE " + call + args + " -> " + result);
             break;
         default:
-            record(call + args + " -> " + std::to_string(gateResult(gate)));
+            record(call + args + " -> " + result);
             break;
     }
     return gate;

@@ -101,8 +101,10 @@ DeviceArg deviceArg(const void* pointer, Kind kind);
 // ---- The call path every method takes.
 
 enum class Gate { Run, Dead, Stale, Terminated, Faulted };
-// Decides whether a call may run; records the trace line itself when it may not.
-Gate enter(SimObject& self, const std::string& call, const std::string& args, int subject);
+// Decides whether a call may run; records the trace line itself when it may not, with
+// `refusedResult` as its result when the call answers with something else than its ADLX_RESULT.
+Gate enter(SimObject& self, const std::string& call, const std::string& args, int subject,
+           const char* refusedResult = nullptr);
 ADLX_RESULT gateResult(Gate g);
 std::string qualified(const SimObject& self, const char* method);
 void record(const std::string& line);
@@ -136,7 +138,7 @@ template <class Body>
 adlx_uint count(SimObject& self, const char* method, Body&& body) {
     std::lock_guard lock(runtime().mutex);
     const std::string name = qualified(self, method);
-    if (enter(self, name, "", self.device) != Gate::Run) return 0;
+    if (enter(self, name, "", self.device, "0") != Gate::Run) return 0;
     adlx_uint n = 0;
     try {
         n = body();

@@ -20,6 +20,26 @@ int FeatureSupported(IADLX3DSettingsServices* services, IADLXGPU* gpu,
     return supported ? 1 : 0;
 }
 
+// Without a GPU no feature of the previous one may be read or applied: its operations would hand
+// the driver a null GPU. Super Resolution is system-wide and stays; the Smart Access Memory box is
+// always enabled.
+void ForgetGpuFeatures(CTachyonDlg& dlg) {
+    for (int* flag : {&dlg.m_gfxTuningSupported, &dlg.m_vramTuningSupported, &dlg.m_memoryTimingSupported,
+                      &dlg.m_powerTuningSupported, &dlg.m_tdcSupported, &dlg.m_samSupported,
+                      &dlg.m_fanTuningSupported, &dlg.m_zeroRpmSupported, &dlg.m_boostSupported,
+                      &dlg.m_chillSupported, &dlg.m_antiLagSupported, &dlg.m_antiLagLevelSupported,
+                      &dlg.m_imageSharpeningSupported, &dlg.m_enhancedSyncSupported, &dlg.m_vsyncSupported,
+                      &dlg.m_frtcSupported, &dlg.m_antiAliasingSupported, &dlg.m_mlaaSupported,
+                      &dlg.m_anisotropicSupported, &dlg.m_tessellationSupported, &dlg.m_resetShaderCacheSupported}) {
+        *flag = 0;
+    }
+    dlg.EnableControls(kTuningPage, {1007, 1008, 1010, 1011, 1012, 1013, 1014}, false);
+    dlg.EnableControls(kFanPage, {1023, 1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032, 1035}, false);
+    dlg.EnableControls(kGraphicsPage, {1040, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1050, 1051, 1052, 1053, 1054,
+                                       1055, 1056, 1057, 1058, 1059, 1060, 1061, 1062, 1063},
+                       false);
+}
+
 }  // namespace
 
 int CTachyonDlg::EnumerateGpus() {
@@ -55,6 +75,7 @@ int CTachyonDlg::SelectGpu(unsigned position) {
     m_gpu.reset();
     if (m_gpuList->At(position, m_gpu.put()) != ADLX_OK || !m_gpu) {
         m_gpu.reset();
+        ForgetGpuFeatures(*this);
         return ADLX_FAIL;
     }
     IADLXSystem* system = System();

@@ -127,7 +127,8 @@ void CTachyonDlg::OnApplyAllClicked() {
 }
 
 void CTachyonDlg::OnResetClicked() {
-    if (m_gpuTuningServices) m_gpuTuningServices->ResetToFactory(m_gpu.get());
+    // Without a GPU the driver would be handed a null one.
+    if (m_gpuTuningServices && m_gpu) m_gpuTuningServices->ResetToFactory(m_gpu.get());
     ReadAll();
 }
 

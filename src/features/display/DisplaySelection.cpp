@@ -56,6 +56,8 @@ int CTachyonDlg::ProbeDisplay(std::uint32_t position) {
     m_display.reset();
     if (m_displayList->At(index, m_display.put()) != ADLX_OK || !m_display) {
         m_display.reset();
+        // The previous display is gone: its flags would send the operations a null display.
+        DisableDisplayFeatures();
         return ADLX_FAIL;
     }
 
