@@ -31,6 +31,8 @@ void Runtime::startGeneration() {
     // Zombies are kept only so calls on them within one generation are caught; objects still held
     // stay in memory for good, because their holder will release them some day.
     std::erase_if(m_objects, [](const auto& entry) { return entry.second->dead; });
+    // The table's buckets would otherwise stay as large as the busiest generation ever made them.
+    m_objects.rehash(0);
     ++generation;
 }
 
