@@ -58,7 +58,8 @@ int CTachyonDlg::EnumerateGpus() {
                 gpu1->MultiGPUMode(&mode);
                 if (mode == MGPU_PRIMARY) text += QStringLiteral(" - Primary");
             }
-            selector->addItem(text);
+            // The entry remembers its list index: a GPU left out must not shift the later ones.
+            selector->addItem(text, QVariant::fromValue(i));
         }
     }
     if (selector->count() > 0) {
@@ -71,9 +72,15 @@ int CTachyonDlg::EnumerateGpus() {
 }
 
 int CTachyonDlg::SelectGpu(unsigned position) {
-    if (!m_gpuList || position >= m_gpuList->Size()) return ADLX_FAIL;
+    adlx_uint index = position;
+    const auto* selector = qobject_cast<QComboBox*>(MainControl(1000));
+    if (position < static_cast<unsigned>(selector->count())) {
+        const QVariant listIndex = selector->itemData(static_cast<int>(position));
+        if (listIndex.isValid()) index = listIndex.value<adlx_uint>();
+    }
+    if (!m_gpuList || index >= m_gpuList->Size()) return ADLX_FAIL;
     m_gpu.reset();
-    if (m_gpuList->At(position, m_gpu.put()) != ADLX_OK || !m_gpu) {
+    if (m_gpuList->At(index, m_gpu.put()) != ADLX_OK || !m_gpu) {
         m_gpu.reset();
         ForgetGpuFeatures(*this);
         return ADLX_FAIL;

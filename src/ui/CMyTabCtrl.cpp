@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
+#include <QMouseEvent>
 #include <QWheelEvent>
 
 #include "PageNotify.h"
@@ -83,6 +84,11 @@ bool CMyTabCtrl::event(QEvent* event) {
 bool CMyTabCtrl::eventFilter(QObject* watched, QEvent* event) {
     // The wheel would switch tabs without a press; the tab bar never sees it.
     if (watched == m_tabBar && event->type() == QEvent::Wheel) return true;
+    // Only the left button presses a tab; the others would move the page without the tab bar.
+    if (watched == m_tabBar && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

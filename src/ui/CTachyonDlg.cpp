@@ -292,6 +292,7 @@ bool CTachyonDlg::event(QEvent* event) {
 
 bool CTachyonDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && IsSwallowedKey(static_cast<QKeyEvent*>(event))) return true;
+    if (watched == MainControl(1000) && IsWheelOverUnfocusedList(watched, event)) return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -35,6 +35,8 @@ QWidget* CreateControl(QWidget* parent, const ControlSpec& c) {
             auto* combo = new QComboBox(parent);
             combo->setEditable(false);
             combo->setMaxVisibleItems(10);
+            // A wheel passing over a list must not change a setting; only a list with focus takes it.
+            combo->setFocusPolicy(Qt::StrongFocus);
             return combo;
         }
         case ControlKind::PushButton:

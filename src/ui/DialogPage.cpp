@@ -1,5 +1,7 @@
 #include "DialogPage.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 
 #include "PageNotify.h"
@@ -20,6 +22,11 @@ bool DialogPage::PreTranslateMessage(QKeyEvent* event) { return IsSwallowedKey(e
 int DialogPage::NotifyParent(int code, std::intptr_t value) { return SendPageNotify(parentWidget(), code, value); }
 
 bool DialogPage::eventFilter(QObject* watched, QEvent* event) {
+    if (IsWheelOverUnfocusedList(watched, event)) {
+        // The page gets the wheel instead (the Graphics page scrolls with it).
+        QCoreApplication::sendEvent(this, event);
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         if (PreTranslateMessage(static_cast<QKeyEvent*>(event))) return true;
     }
@@ -28,6 +35,12 @@ bool DialogPage::eventFilter(QObject* watched, QEvent* event) {
 
 bool IsSwallowedKey(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape;
+}
+
+bool IsWheelOverUnfocusedList(const QObject* watched, const QEvent* event) {
+    if (event->type() != QEvent::Wheel) return false;
+    const auto* combo = qobject_cast<const QComboBox*>(watched);
+    return combo != nullptr && !combo->hasFocus();
 }
 
 void InstallKeyFilter(QWidget* root, QObject* filter) {

@@ -37,5 +37,8 @@ private:
 // True for the keys every dialog swallows.
 bool IsSwallowedKey(const QKeyEvent* event);
 
+// True for a wheel turned over a drop-down list that does not have the focus.
+bool IsWheelOverUnfocusedList(const QObject* watched, const QEvent* event);
+
 // Installs filter on root and every widget below it.
 void InstallKeyFilter(QWidget* root, QObject* filter);

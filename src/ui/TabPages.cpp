@@ -114,7 +114,9 @@ bool Tab_Graphics::OnMouseWheel(int delta) {
 }
 
 void Tab_Graphics::wheelEvent(QWheelEvent* event) {
-    OnMouseWheel(event->angleDelta().y());
+    // Only a vertical wheel scrolls; a sideways one, or a touchpad's phase event without a vertical
+    // turn, is not a wheel notification at all.
+    if (event->angleDelta().y() != 0) OnMouseWheel(event->angleDelta().y());
     event->accept();
 }
 
@@ -125,12 +127,21 @@ void Tab_Graphics::resizeEvent(QResizeEvent*) {
 }
 
 bool Tab_Graphics::eventFilter(QObject* watched, QEvent* event) {
-    // A key press that a control leaves unhandled reaches the page again on its way up; it is
-    // still one character typed.
-    if (event->type() == QEvent::KeyRelease) m_lastKeyEvent = nullptr;
-    if (event->type() == QEvent::KeyPress) {
-        if (event == m_lastKeyEvent) return false;
-        m_lastKeyEvent = event;
+    // The scroll bar's own wheel handling would move the thumb without the content.
+    if (watched == m_scrollBar && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    if (event->type() == QEvent::KeyRelease) m_lastPlusEvent = nullptr;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->text() == QStringLiteral("+")) {
+        // A '+' that a control leaves unhandled reaches its parents on its way up; it is still one
+        // character typed.
+        const bool propagated = event == m_lastPlusEvent && m_lastPlusReceiver && watched != m_lastPlusReceiver &&
+                                watched->isWidgetType() && m_lastPlusReceiver->isWidgetType() &&
+                                static_cast<QWidget*>(watched)->isAncestorOf(static_cast<QWidget*>(m_lastPlusReceiver.data()));
+        if (propagated) return false;
+        m_lastPlusEvent = event;
+        m_lastPlusReceiver = watched;
     }
     return DialogPage::eventFilter(watched, event);
 }

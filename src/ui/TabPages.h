@@ -75,7 +75,8 @@ private:
     QWidget* m_client;
     QScrollBar* m_scrollBar;
     Prompts* m_prompts = nullptr;
-    const QEvent* m_lastKeyEvent = nullptr;
+    const QEvent* m_lastPlusEvent = nullptr;
+    QPointer<QObject> m_lastPlusReceiver;
 };
 
 class Tab_Display : public DialogPage {

@@ -44,15 +44,16 @@ TEST_F(TuningFailures, AFailedTimingQuerySelectsTheDefaultLevel) {
     EXPECT_EQ(Selected(kTuningPage, 1013), "Default");
 }
 
-TEST_F(TuningFailures, AFanInterfaceWithheldAtSelectionKeepsTheCurveEditableButZeroRpmOff) {
+TEST_F(TuningFailures, AFanInterfaceWithheldAtSelectionMakesTheCurveAndZeroRpmUnsupported) {
     StartWith();
     Sim().Fault("QueryInterface:IADLXManualFanTuning");
     SetText(kFanPage, 1023, "77");
     ClearTrace();
     ChooseGpu(0);
-    // The driver said the GPU has fan tuning; only zero RPM could not be asked.
-    EXPECT_TRUE(Enabled(kFanPage, 1023));
-    EXPECT_FALSE(Enabled(kFanPage, 1035));
+    // The driver said the GPU has fan tuning, but a curve that cannot be reached is not editable:
+    // an enabled edit would take the user's values and send them nowhere.
+    EXPECT_EQ(Dlg().m_fanTuningSupported, 0);
+    for (const int id : {1023, 1024, 1031, 1032, 1035}) EXPECT_FALSE(Enabled(kFanPage, id)) << id;
     EXPECT_EQ(Text(kFanPage, 1023), "77");
     EXPECT_TRUE(CallsOn("IADLXManualFanTuning").empty());
 }

@@ -158,3 +158,18 @@ TEST_F(Probe, AGpuThatCannotBeFetchedIsLeftOutAndAnOutOfRangePositionChangesNoth
     EXPECT_EQ(Dlg().SelectGpu(1), ADLX_FAIL);
     EXPECT_EQ(Dlg().m_gpu.get(), nullptr);
 }
+
+TEST_F(Probe, AGpuLeftOutOfTheListDoesNotShiftTheLaterEntries) {
+    Start(R"({"gpus": [{"name": "A"}, {"name": "B"}, {"name": "C"}]})");
+    Sim().Fault("IADLXGPUList.At#1");
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    selector->clear();
+    Dlg().EnumerateGpus();
+    ASSERT_EQ(selector->count(), 2);
+    EXPECT_EQ(selector->itemText(1), "C");
+    ClearTrace();
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    EXPECT_FALSE(Calls({"IADLXGPUList.At 2 -> 0"}).empty()) << "entry 1 shows C, the list's third GPU";
+    EXPECT_FALSE(Calls({"IADLXGPUTuningServices.IsSupportedManualGFXTuning gpu2"}).empty());
+}

@@ -1,5 +1,6 @@
 // The tab control: page switching by mouse only, and the Graphics page's scrolling.
 
+#include <QComboBox>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
@@ -142,4 +143,57 @@ TEST_F(Tabs, TheScrollPositionSurvivesPageAndGpuChanges) {
     Dlg().ReadAll();
     ShowPage(kGraphicsPage);
     EXPECT_EQ(Graphics()->m_scrollPos, position);
+}
+
+TEST_F(Tabs, OnlyTheLeftButtonSwitchesPages) {
+    Start();
+    QTabBar* bar = Dlg().TabCtrl()->TabBar();
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mousePress(bar, button, {}, bar->tabRect(kGraphicsPage).center());
+        QTest::mouseRelease(bar, button, {}, bar->tabRect(kGraphicsPage).center());
+        ExpectShown(kTuningPage);
+    }
+}
+
+TEST_F(Tabs, AWheelOverAListWithoutFocusScrollsThePageAndChangesNoSetting) {
+    Start();
+    ShowPage(kGraphicsPage);
+    QComboBox* vsync = Dlg().Combo(kGraphicsPage, 1055);
+    const int before = vsync->currentIndex();
+    QWheelEvent wheel(QPointF(5, 5), vsync->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vsync, &wheel);
+    EXPECT_EQ(vsync->currentIndex(), before);
+    EXPECT_EQ(Graphics()->m_scrollPos, Graphics()->m_scrollMax / 10);
+
+    // Over the scroll bar the content follows the bar; a sideways wheel scrolls nothing.
+    QApplication::sendEvent(Graphics()->ScrollBar(), &wheel);
+    EXPECT_EQ(Graphics()->m_scrollPos, 2 * (Graphics()->m_scrollMax / 10));
+    EXPECT_EQ(Graphics()->ScrollBar()->value(), Graphics()->m_scrollPos);
+    QWheelEvent sideways(QPointF(5, 5), Graphics()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(-120, 0),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Graphics(), &sideways);
+    EXPECT_EQ(Graphics()->m_scrollPos, 2 * (Graphics()->m_scrollMax / 10));
+
+    // The GPU selector without focus ignores the wheel too.
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    QApplication::sendEvent(selector, &wheel);
+    EXPECT_EQ(selector->currentIndex(), 0);
+}
+
+TEST_F(Tabs, PlusTypedWithShiftCountsOncePerCharacter) {
+    Start();
+    ShowPage(kGraphicsPage);
+    QWidget* target = Dlg().Control(kGraphicsPage, 1048);  // a check box leaves '+' to its parents
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyPress(target, Qt::Key_Shift);
+        QTest::keyClick(target, '+', Qt::ShiftModifier);
+        QTest::keyRelease(target, Qt::Key_Shift);
+    }
+    EXPECT_EQ(Graphics()->m_plusKeyCount, 2);
+    EXPECT_FALSE(Visible(kGraphicsPage, 1054));
+    QTest::keyPress(target, Qt::Key_Shift);
+    QTest::keyClick(target, '+', Qt::ShiftModifier);
+    EXPECT_EQ(Graphics()->m_plusKeyCount, 3);
+    EXPECT_TRUE(Visible(kGraphicsPage, 1054));
 }

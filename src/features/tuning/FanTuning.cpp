@@ -61,8 +61,9 @@ int CTachyonDlg::InitFanTuning() {
     adlx_bool supported = false;
     if (m_gpuTuningServices) m_gpuTuningServices->IsSupportedManualFanTuning(m_gpu.get(), &supported);
     if (supported) {
-        fanSupported = true;
+        // A curve that cannot be reached is not tunable: editable edits would pretend otherwise.
         if (auto fan = FanTuning(m_gpuTuningServices.get(), m_gpu.get())) {
+            fanSupported = true;
             adlx_bool zeroRpm = false;
             fan->IsSupportedZeroRPM(&zeroRpm);
             zeroRpmSupported = zeroRpm;
