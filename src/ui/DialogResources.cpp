@@ -72,6 +72,9 @@ const DialogSpec& FanPageSpec() {
     return spec;
 }
 
+// The static texts beside an edit or a list stand 2 units lower than the resource places them: the
+// resource's texts are 8 units high beside 12-unit controls, and this keeps their text on the
+// control's line with this platform's fonts.
 const DialogSpec& GraphicsPageSpec() {
     static const DialogSpec spec{109, "", 281, 393, {
         {1048, K::CheckBox, " Super Resolution", 42, 24, 72, 10},
