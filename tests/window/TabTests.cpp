@@ -197,3 +197,24 @@ TEST_F(Tabs, PlusTypedWithShiftCountsOncePerCharacter) {
     EXPECT_EQ(Graphics()->m_plusKeyCount, 3);
     EXPECT_TRUE(Visible(kGraphicsPage, 1054));
 }
+
+TEST_F(Tabs, TheScrollBarsOwnArrowsPagesAndThumbDriveTheSameSteps) {
+    Start();
+    ShowPage(kGraphicsPage);
+    Tab_Graphics* page = Graphics();
+    QScrollBar* bar = page->ScrollBar();
+    const int top = ContentTop();
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(page->m_scrollPos, page->m_scrollMax / 10);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(page->m_scrollPos, page->m_scrollMax / 10 + page->m_scrollMax / 100);
+    EXPECT_EQ(bar->value(), page->m_scrollPos);
+
+    // Dragging the thumb moves nothing until it is released.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(5);
+    EXPECT_EQ(page->m_scrollPos, page->m_scrollMax / 10 + page->m_scrollMax / 100);
+    bar->setSliderDown(false);
+    EXPECT_EQ(page->m_scrollPos, 5);
+    EXPECT_EQ(ContentTop(), top - 5);
+}
