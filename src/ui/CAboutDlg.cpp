@@ -6,8 +6,8 @@
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CAboutDlg"));
-    setWindowTitle(QString::fromUtf8(AboutDialogSpec().caption));
-    BuildControls(this, AboutDialogSpec());
-    setFixedSize(DialogPixelSize(AboutDialogSpec()));
+    setWindowTitle(QString::fromUtf8(AboutDialogTemplate().caption));
+    BuildControls(this, AboutDialogTemplate());
+    setFixedSize(DialogPixelSize(AboutDialogTemplate()));
     connect(qobject_cast<QPushButton*>(FindControl(this, 1)), &QPushButton::clicked, this, &QDialog::accept);
 }

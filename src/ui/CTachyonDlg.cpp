@@ -22,17 +22,17 @@
 CTachyonDlg::CTachyonDlg(ADLXHelper& adlx, Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_mainIcon(ProgramIcon()), m_adlx(adlx), m_prompts(prompts) {
     setObjectName(QStringLiteral("CTachyonDlg"));
-    setWindowTitle(QString::fromUtf8(MainDialogSpec().caption));
+    setWindowTitle(QString::fromUtf8(MainDialogTemplate().caption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(DialogFont());
-    BuildControls(this, MainDialogSpec());
-    setFixedSize(DialogPixelSize(MainDialogSpec()));
+    BuildControls(this, MainDialogTemplate());
+    setFixedSize(DialogPixelSize(MainDialogTemplate()));
 
     m_tabCtrl = new CMyTabCtrl(prompts, this);
-    const ControlSpec& tabSpec = *std::find_if(MainDialogSpec().controls.begin(), MainDialogSpec().controls.end(),
-                                               [](const ControlSpec& c) { return c.id == 1001; });
-    m_tabCtrl->setGeometry(DialogUnits(DialogFont()).ToPixels(tabSpec.x, tabSpec.y, tabSpec.width, tabSpec.height));
+    const ControlTemplate& tabTemplate = *std::find_if(MainDialogTemplate().controls.begin(), MainDialogTemplate().controls.end(),
+                                               [](const ControlTemplate& c) { return c.id == 1001; });
+    m_tabCtrl->setGeometry(DialogUnits(DialogFont()).ToPixels(tabTemplate.x, tabTemplate.y, tabTemplate.width, tabTemplate.height));
     // The tab control follows the selector in the tab order, as in the resource.
     m_tabCtrl->stackUnder(MainControl(1002));
 

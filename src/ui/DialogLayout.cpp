@@ -18,7 +18,7 @@ int MulDiv(int value, int numerator, int denominator) {
     return static_cast<int>((static_cast<long long>(value) * numerator + denominator / 2) / denominator);
 }
 
-QWidget* CreateControl(QWidget* parent, const ControlSpec& c) {
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& c) {
     const QString label = QString::fromUtf8(c.label);
     switch (c.kind) {
         case ControlKind::Edit: {
@@ -93,15 +93,15 @@ QFont DialogFont() {
     return font;
 }
 
-QSize DialogPixelSize(const DialogSpec& spec) {
+QSize DialogPixelSize(const DialogTemplate& layout) {
     const DialogUnits units(DialogFont());
-    return QSize(units.ToPixelsX(spec.width), units.ToPixelsY(spec.height));
+    return QSize(units.ToPixelsX(layout.width), units.ToPixelsY(layout.height));
 }
 
-void BuildControls(QWidget* parent, const DialogSpec& spec) {
+void BuildControls(QWidget* parent, const DialogTemplate& layout) {
     const DialogUnits units(DialogFont());
     parent->setFont(DialogFont());
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlTemplate& c : layout.controls) {
         QWidget* control = CreateControl(parent, c);
         if (control == nullptr) continue;
         control->setObjectName(c.id != 0 ? QString::number(c.id) : QString::fromLatin1(KindName(c.kind)));

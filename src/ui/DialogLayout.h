@@ -26,7 +26,7 @@ enum ControlStyle : unsigned {
     kStyleEllipsis = 1u << 2,     // text cut with an ellipsis at a word boundary
 };
 
-struct ControlSpec {
+struct ControlTemplate {
     int id;  // 0 for controls that only label (group boxes, static texts)
     ControlKind kind;
     const char* label;  // UTF-8, leading space kept as the resource has it
@@ -34,11 +34,11 @@ struct ControlSpec {
     unsigned style = kStyleNone;
 };
 
-struct DialogSpec {
+struct DialogTemplate {
     int resourceId;
     const char* caption;
     int width, height;  // dialog units
-    std::vector<ControlSpec> controls;
+    std::vector<ControlTemplate> controls;
 };
 
 // Converts dialog units to pixels with the dialog font's average character size, the way the
@@ -61,10 +61,10 @@ QFont DialogFont();
 // Creates the table's controls as children of parent. Every control's objectName is its id in
 // decimal; controls without id are named after their kind. Edits accept only digits when typed
 // and are right-aligned. Returns nothing: controls are found again by their id.
-void BuildControls(QWidget* parent, const DialogSpec& spec);
+void BuildControls(QWidget* parent, const DialogTemplate& layout);
 
 // Pixel size of a whole dialog.
-QSize DialogPixelSize(const DialogSpec& spec);
+QSize DialogPixelSize(const DialogTemplate& layout);
 
 // Finds a control of a dialog by its id.
 QWidget* FindControl(const QWidget* dialog, int id);

@@ -6,14 +6,14 @@
 
 #include "PageNotify.h"
 
-DialogPage::DialogPage(const char* className, const DialogSpec& spec, QWidget* parent)
-    : QWidget(parent), m_spec(spec) {
+DialogPage::DialogPage(const char* className, const DialogTemplate& layout, QWidget* parent)
+    : QWidget(parent), m_layout(layout) {
     setObjectName(QString::fromLatin1(className));
     setFont(DialogFont());
 }
 
 void DialogPage::BuildPage() {
-    BuildControls(ClientArea(), m_spec);
+    BuildControls(ClientArea(), m_layout);
     InstallKeyFilter(this, this);
 }
 

@@ -11,10 +11,10 @@ class QKeyEvent;
 class DialogPage : public QWidget {
     Q_OBJECT
 public:
-    DialogPage(const char* className, const DialogSpec& spec, QWidget* parent = nullptr);
+    DialogPage(const char* className, const DialogTemplate& layout, QWidget* parent = nullptr);
 
     QWidget* Control(int id) const { return FindControl(this, id); }
-    const DialogSpec& Spec() const { return m_spec; }
+    const DialogTemplate& Template() const { return m_layout; }
 
     // Called for every key press aimed at the page or one of its controls, before dispatch;
     // true swallows it.
@@ -31,7 +31,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    const DialogSpec& m_spec;
+    const DialogTemplate& m_layout;
 };
 
 // True for the keys every dialog swallows.

@@ -2,18 +2,18 @@
 
 using K = ControlKind;
 
-const DialogSpec& AboutDialogSpec() {
-    static const DialogSpec spec{100, "About Tachyon", 170, 62, {
+const DialogTemplate& AboutDialogTemplate() {
+    static const DialogTemplate layout{100, "About Tachyon", 170, 62, {
         {0, K::Icon, "", 14, 14, 21, 20},
         {0, K::StaticText, "Tachyon  v1.1.5", 42, 14, 114, 8},
         {0, K::StaticText, "Written by the Tachyon developers", 42, 26, 114, 8},
         {1, K::DefaultPushButton, "OK", 113, 41, 50, 14},
     }};
-    return spec;
+    return layout;
 }
 
-const DialogSpec& MainDialogSpec() {
-    static const DialogSpec spec{102, "Tachyon", 279, 249, {
+const DialogTemplate& MainDialogTemplate() {
+    static const DialogTemplate layout{102, "Tachyon", 279, 249, {
         {1000, K::ComboBox, "", 7, 7, 261, 30},
         {1001, K::TabControl, "", 0, 24, 279, 192, kStyleNotTabStop},
         {1002, K::PushButton, "Set", 6, 228, 48, 14},
@@ -24,11 +24,11 @@ const DialogSpec& MainDialogSpec() {
         {1, K::DefaultPushButton, "Exit", 226, 228, 45, 14},
         {1100, K::StaticText, "Text", 12, 216, 248, 8, kStyleHidden | kStyleEllipsis},
     }};
-    return spec;
+    return layout;
 }
 
-const DialogSpec& TuningPageSpec() {
-    static const DialogSpec spec{105, "", 281, 226, {
+const DialogTemplate& TuningPageTemplate() {
+    static const DialogTemplate layout{105, "", 281, 226, {
         {1007, K::Edit, "", 30, 24, 24, 12},
         {1008, K::Edit, "", 60, 24, 24, 12},
         {1009, K::Edit, "", 30, 42, 24, 12},
@@ -47,11 +47,11 @@ const DialogSpec& TuningPageSpec() {
         {0, K::GroupBox, "TDC (%)", 144, 84, 120, 30},
         {0, K::GroupBox, "Smart Access Memory", 12, 102, 120, 30},
     }};
-    return spec;
+    return layout;
 }
 
-const DialogSpec& FanPageSpec() {
-    static const DialogSpec spec{108, "", 290, 224, {
+const DialogTemplate& FanPageTemplate() {
+    static const DialogTemplate layout{108, "", 290, 224, {
         {1023, K::Edit, "", 42, 30, 24, 12},
         {1024, K::Edit, "", 78, 30, 24, 12},
         {1025, K::Edit, "", 42, 48, 24, 12},
@@ -69,14 +69,14 @@ const DialogSpec& FanPageSpec() {
         {0, K::GroupBox, "Fan Settings", 144, 12, 120, 36},
         {0, K::GroupBox, "Fan Curve (% / \u00B0C)", 12, 12, 120, 114},
     }};
-    return spec;
+    return layout;
 }
 
 // The static texts beside an edit or a list stand 2 units lower than the resource places them: the
 // resource's texts are 8 units high beside 12-unit controls, and this keeps their text on the
 // control's line with this platform's fonts.
-const DialogSpec& GraphicsPageSpec() {
-    static const DialogSpec spec{109, "", 281, 393, {
+const DialogTemplate& GraphicsPageTemplate() {
+    static const DialogTemplate layout{109, "", 281, 393, {
         {1048, K::CheckBox, " Super Resolution", 42, 24, 72, 10},
         {1049, K::Edit, "", 120, 24, 24, 12},
         {0, K::StaticText, "Sharpen Effect", 150, 26, 100, 8},
@@ -116,11 +116,11 @@ const DialogSpec& GraphicsPageSpec() {
         {0, K::GroupBox, "", 12, 180, 246, 162},
         {0, K::GroupBox, "", 12, 348, 246, 36},
     }};
-    return spec;
+    return layout;
 }
 
-const DialogSpec& DisplayPageSpec() {
-    static const DialogSpec spec{107, "", 278, 206, {
+const DialogTemplate& DisplayPageTemplate() {
+    static const DialogTemplate layout{107, "", 278, 206, {
         {1087, K::ComboBox, "", 42, 12, 180, 30},
         {1080, K::CheckBox, " FreeSync", 42, 42, 48, 10},
         {1081, K::CheckBox, " Virtual Super Resolution", 42, 60, 94, 10},
@@ -133,12 +133,12 @@ const DialogSpec& DisplayPageSpec() {
         {1086, K::ComboBox, "", 90, 132, 132, 30},
         {0, K::GroupBox, "", 12, 30, 252, 126},
     }};
-    return spec;
+    return layout;
 }
 
-const DialogSpec& MorePageSpec() {
-    static const DialogSpec spec{110, "", 273, 210, {
+const DialogTemplate& MorePageTemplate() {
+    static const DialogTemplate layout{110, "", 273, 210, {
         {0, K::StaticText, "TODO: more..", 89, 66, 108, 8},
     }};
-    return spec;
+    return layout;
 }

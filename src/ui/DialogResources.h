@@ -3,10 +3,10 @@
 
 #include "DialogLayout.h"
 
-const DialogSpec& AboutDialogSpec();     // 100
-const DialogSpec& MainDialogSpec();      // 102
-const DialogSpec& TuningPageSpec();      // 105
-const DialogSpec& DisplayPageSpec();     // 107
-const DialogSpec& FanPageSpec();         // 108
-const DialogSpec& GraphicsPageSpec();    // 109
-const DialogSpec& MorePageSpec();        // 110
+const DialogTemplate& AboutDialogTemplate();     // 100
+const DialogTemplate& MainDialogTemplate();      // 102
+const DialogTemplate& TuningPageTemplate();      // 105
+const DialogTemplate& DisplayPageTemplate();     // 107
+const DialogTemplate& FanPageTemplate();         // 108
+const DialogTemplate& GraphicsPageTemplate();    // 109
+const DialogTemplate& MorePageTemplate();        // 110

@@ -18,16 +18,16 @@ QComboBox* ComboOf(const DialogPage* page, int id) { return qobject_cast<QComboB
 
 }  // namespace
 
-Tab_Tuning::Tab_Tuning(QWidget* parent) : DialogPage("Tab_Tuning", TuningPageSpec(), parent) { BuildPage(); }
+Tab_Tuning::Tab_Tuning(QWidget* parent) : DialogPage("Tab_Tuning", TuningPageTemplate(), parent) { BuildPage(); }
 
-Tab_Fan::Tab_Fan(QWidget* parent) : DialogPage("Tab_Fan", FanPageSpec(), parent) { BuildPage(); }
+Tab_Fan::Tab_Fan(QWidget* parent) : DialogPage("Tab_Fan", FanPageTemplate(), parent) { BuildPage(); }
 
-Tab_More::Tab_More(QWidget* parent) : DialogPage("Tab_More", MorePageSpec(), parent) { BuildPage(); }
+Tab_More::Tab_More(QWidget* parent) : DialogPage("Tab_More", MorePageTemplate(), parent) { BuildPage(); }
 
 Tab_Graphics::Tab_Graphics(QWidget* parent)
-    : DialogPage("Tab_Graphics", GraphicsPageSpec(), parent), m_client(new QWidget(this)), m_scrollBar(new QScrollBar(Qt::Vertical, this)) {
+    : DialogPage("Tab_Graphics", GraphicsPageTemplate(), parent), m_client(new QWidget(this)), m_scrollBar(new QScrollBar(Qt::Vertical, this)) {
     m_client->setObjectName(QStringLiteral("client"));
-    m_client->resize(DialogPixelSize(Spec()));
+    m_client->resize(DialogPixelSize(Template()));
     // The content moves only when the thumb is released, never while it is dragged.
     m_scrollBar->setTracking(false);
     m_scrollBar->setFocusPolicy(Qt::NoFocus);
@@ -64,7 +64,7 @@ Tab_Graphics::Tab_Graphics(QWidget* parent)
 }
 
 void Tab_Graphics::InitScrollRange(int tabControlHeight) {
-    m_pageRect = QRect(QPoint(0, 0), DialogPixelSize(Spec()));
+    m_pageRect = QRect(QPoint(0, 0), DialogPixelSize(Template()));
     m_parentRect = QRect(0, 0, parentWidget() ? parentWidget()->width() : 0, tabControlHeight);
     m_scrollMax = m_pageRect.height() - m_parentRect.height() + 15;
     m_scrollBar->setRange(0, m_scrollMax);
@@ -191,7 +191,7 @@ void Tab_Graphics::OnResetShaderCacheClicked() {
     if (answer == PromptAnswer::Yes) NotifyParent(kNotifyResetShaderCache, 0);
 }
 
-Tab_Display::Tab_Display(QWidget* parent) : DialogPage("Tab_Display", DisplayPageSpec(), parent) {
+Tab_Display::Tab_Display(QWidget* parent) : DialogPage("Tab_Display", DisplayPageTemplate(), parent) {
     BuildPage();
     connect(qobject_cast<QAbstractButton*>(Control(1082)), &QAbstractButton::clicked, this,
             &Tab_Display::OnGpuScalingClicked);

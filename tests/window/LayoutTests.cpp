@@ -15,7 +15,7 @@ namespace {
 
 struct DialogUnderTest {
     const char* name;
-    const DialogSpec& spec;
+    const DialogTemplate& layout;
     std::function<QWidget*(CTachyonDlg&)> widget;
 };
 
@@ -29,18 +29,18 @@ TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
     Start();
     CAboutDlg about(&Dlg());
     const std::vector<DialogUnderTest> dialogs = {
-        {"main window", MainDialogSpec(), [](CTachyonDlg& d) -> QWidget* { return &d; }},
-        {"Tuning", TuningPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kTuningPage); }},
-        {"Fan", FanPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kFanPage); }},
-        {"Graphics", GraphicsPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kGraphicsPage); }},
-        {"Display", DisplayPageSpec(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kDisplayPage); }},
-        {"About", AboutDialogSpec(), [&about](CTachyonDlg&) -> QWidget* { return &about; }},
+        {"main window", MainDialogTemplate(), [](CTachyonDlg& d) -> QWidget* { return &d; }},
+        {"Tuning", TuningPageTemplate(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kTuningPage); }},
+        {"Fan", FanPageTemplate(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kFanPage); }},
+        {"Graphics", GraphicsPageTemplate(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kGraphicsPage); }},
+        {"Display", DisplayPageTemplate(), [](CTachyonDlg& d) -> QWidget* { return d.Page(kDisplayPage); }},
+        {"About", AboutDialogTemplate(), [&about](CTachyonDlg&) -> QWidget* { return &about; }},
     };
     for (const DialogUnderTest& dialog : dialogs) {
         SCOPED_TRACE(dialog.name);
         QWidget* root = dialog.widget(Dlg());
         std::vector<QWidget*> controls;
-        for (const ControlSpec& c : dialog.spec.controls) {
+        for (const ControlTemplate& c : dialog.layout.controls) {
             if (c.id == 0) continue;
             QWidget* control = FindControl(root, c.id);
             ASSERT_NE(control, nullptr) << c.id;
