@@ -2,8 +2,13 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run
+# of the profile reader's fuzzer; `make test` runs both after the plain suite.
+SANITIZE_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test deps configure build clean
+.PHONY: run test test-sanitized fuzz deps configure build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +24,15 @@ run: build
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR)
+	@$(MAKE) --no-print-directory test-sanitized fuzz
+
+test-sanitized: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DTACHYON_SANITIZE=ON $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@bash scripts/run-tests.sh $(SANITIZE_DIR)
+
+fuzz: deps
+	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
