@@ -83,13 +83,21 @@ public:
     ADLX_RESULT GetFPSRange(ADLX_IntRange* out) override { return rangeOf(*this, "GetFPSRange", out, m(), &Chill::fpsRange); }
     ADLX_RESULT GetMinFPS(adlx_int* out) override { return valueOf(*this, "GetMinFPS", out, m(), &Chill::minFps); }
     ADLX_RESULT GetMaxFPS(adlx_int* out) override { return valueOf(*this, "GetMaxFPS", out, m(), &Chill::maxFps); }
-    // Each bound is checked against the range only: the program sends the minimum first whatever the
-    // maximum is, and a driver that compared them would refuse half of every legitimate change.
+    // Each bound must stay in the range and on its side of the other bound as the driver holds it
+    // now; a refused bound keeps its old value. Equal bounds are a valid fixed rate.
     ADLX_RESULT SetMinFPS(adlx_int v) override {
-        return setRanged(*this, "SetMinFPS", v, m(), &Chill::minFps, &Chill::fpsRange);
+        return setter(*this, "SetMinFPS", v, [&](adlx_int value) {
+            Chill& c = m()();
+            if (c.supported && value > c.maxFps) return ADLX_INVALID_ARGS;
+            return writeRanged(c.supported, c.fpsRange, c.minFps, value);
+        });
     }
     ADLX_RESULT SetMaxFPS(adlx_int v) override {
-        return setRanged(*this, "SetMaxFPS", v, m(), &Chill::maxFps, &Chill::fpsRange);
+        return setter(*this, "SetMaxFPS", v, [&](adlx_int value) {
+            Chill& c = m()();
+            if (c.supported && value < c.minFps) return ADLX_INVALID_ARGS;
+            return writeRanged(c.supported, c.fpsRange, c.maxFps, value);
+        });
     }
 
 private:

@@ -97,3 +97,28 @@ TEST_F(AntiLagLevelTest, RefusedLevelInterfaceMeansNoLevel) {
     EXPECT_EQ(Sent({"IADLX3DAntiLag.Set", "IADLX3DAntiLag1.Set"}),
               std::vector<std::string>{"IADLX3DAntiLag.SetEnabled true"});
 }
+
+// A level the driver cannot tell reads as plain Anti-Lag; an unknown state reads as off, with the
+// level box cleared too.
+TEST_F(AntiLagLevelTest, FailedGettersReadAsTheLowerSetting) {
+    Start(kAllOnScenario);
+    ASSERT_EQ(DriverValue("gpu0.antiLag.level"), "1");
+    SetChecked(kGraphicsPage, 1045, false);
+    SetChecked(kGraphicsPage, 1054, true);
+    Sim().Fault("IADLX3DAntiLag1.GetLevel");
+    ClearTrace();
+    EXPECT_EQ(Dlg().ReadAntiLag(), ADLX_OK);
+    ASSERT_EQ(Calls({"IADLX3DAntiLag1.GetLevel"}), std::vector<std::string>{"IADLX3DAntiLag1.GetLevel -> 3"});
+    EXPECT_TRUE(Checked(kGraphicsPage, 1045));
+    EXPECT_FALSE(Checked(kGraphicsPage, 1054));
+
+    Sim().ClearFaults();
+    SetChecked(kGraphicsPage, 1045, true);
+    SetChecked(kGraphicsPage, 1054, true);
+    Sim().Fault("IADLX3DAntiLag.IsEnabled");
+    ClearTrace();
+    EXPECT_EQ(Dlg().ReadAntiLag(), ADLX_OK);
+    ASSERT_EQ(Calls({"IADLX3DAntiLag.IsEnabled"}), std::vector<std::string>{"IADLX3DAntiLag.IsEnabled -> 3"});
+    EXPECT_FALSE(Checked(kGraphicsPage, 1045));
+    EXPECT_FALSE(Checked(kGraphicsPage, 1054));
+}

@@ -83,6 +83,56 @@ TEST_P(CheckBoxFeatureTest, ReadShowsTheDriversStateValuesAndEnablesDependentsWi
     for (const int id : f.dependents) EXPECT_FALSE(Enabled(kGraphicsPage, id)) << id;
 }
 
+// A getter that fails reads as the safe value: an unknown state as off (its edits locked), an
+// unknown value as 0, while everything the driver did answer is still shown.
+TEST_P(CheckBoxFeatureTest, FailedStateReadsAsUncheckedAndLocksTheDependents) {
+    const CheckBoxFeature& f = GetParam();
+    Start(kAllOnScenario);
+    for (std::size_t i = 0; i < f.valueKeys.size(); ++i) SetDriver(f.valueKeys[i], std::to_string(f.driverValues[i]));
+    // The page held the opposite, so a read that skipped the box or its dependents shows up.
+    SetChecked(kGraphicsPage, f.checkBox, true);
+    for (const int id : f.dependents) Dlg().Control(kGraphicsPage, id)->setEnabled(true);
+    for (const int id : f.edits) SetText(kGraphicsPage, id, QStringLiteral("12"));
+
+    Sim().Fault(f.iface + ".IsEnabled");
+    ClearTrace();
+    EXPECT_EQ((Dlg().*f.read)(), ADLX_OK);
+    ASSERT_EQ(Calls({f.iface + ".IsEnabled"}), std::vector<std::string>{f.iface + ".IsEnabled -> 3"});
+    EXPECT_FALSE(Checked(kGraphicsPage, f.checkBox));
+    for (const int id : f.dependents) EXPECT_FALSE(Enabled(kGraphicsPage, id)) << id;
+    for (std::size_t i = 0; i < f.edits.size(); ++i) {
+        EXPECT_EQ(Text(kGraphicsPage, f.edits[i]), QString::number(f.driverValues[i])) << f.edits[i];
+    }
+}
+
+// The features with at least one value behind their box.
+class CheckBoxValueTest : public CheckBoxFeatureTest {};
+
+TEST_P(CheckBoxValueTest, FailedValueGetterShowsZeroInItsEditOnly) {
+    const CheckBoxFeature& f = GetParam();
+    Start(kAllOnScenario);
+    for (std::size_t i = 0; i < f.valueKeys.size(); ++i) SetDriver(f.valueKeys[i], std::to_string(f.driverValues[i]));
+    for (std::size_t failing = 0; failing < f.getters.size(); ++failing) {
+        SCOPED_TRACE(f.getters[failing]);
+        SetChecked(kGraphicsPage, f.checkBox, false);
+        for (const int id : f.dependents) Dlg().Control(kGraphicsPage, id)->setEnabled(false);
+        for (const int id : f.edits) SetText(kGraphicsPage, id, QStringLiteral("12"));
+
+        Sim().ClearFaults();
+        Sim().Fault(f.iface + "." + f.getters[failing]);
+        ClearTrace();
+        EXPECT_EQ((Dlg().*f.read)(), ADLX_OK);
+        ASSERT_EQ(Calls({f.iface + "." + f.getters[failing]}),
+                  std::vector<std::string>{f.iface + "." + f.getters[failing] + " -> 3"});
+        EXPECT_TRUE(Checked(kGraphicsPage, f.checkBox));
+        for (const int id : f.dependents) EXPECT_TRUE(Enabled(kGraphicsPage, id)) << id;
+        for (std::size_t i = 0; i < f.edits.size(); ++i) {
+            const QString expected = i == failing ? QStringLiteral("0") : QString::number(f.driverValues[i]);
+            EXPECT_EQ(Text(kGraphicsPage, f.edits[i]), expected) << f.edits[i];
+        }
+    }
+}
+
 TEST_P(CheckBoxFeatureTest, UncheckedBoxSendsOnlySetEnabledFalse) {
     const CheckBoxFeature& f = GetParam();
     Start(kAllOnScenario);
@@ -160,11 +210,23 @@ TEST_P(CheckBoxFeatureTest, FeatureThatCannotBeObtainedTouchesNothing) {
 INSTANTIATE_TEST_SUITE_P(Graphics, CheckBoxFeatureTest, ::testing::ValuesIn(kFeatures),
                          [](const auto& info) { return std::string(info.param.name); });
 
+std::vector<CheckBoxFeature> FeaturesWithValues() {
+    std::vector<CheckBoxFeature> withValues;
+    for (const CheckBoxFeature& f : kFeatures) {
+        if (!f.getters.empty()) withValues.push_back(f);
+    }
+    return withValues;
+}
+
+INSTANTIATE_TEST_SUITE_P(Graphics, CheckBoxValueTest, ::testing::ValuesIn(FeaturesWithValues()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 
 class ChillTest : public GraphicsTest {};
 
-// The minimum goes first even when it is above the new maximum; nothing is corrected or reported.
+// The minimum goes first even when it is above the new maximum; nothing is corrected or reported,
+// and the page shows the pair the driver kept: the minimum it took, the maximum it refused.
 TEST_F(ChillTest, MinimumAboveMaximumIsSentMinimumFirstWithoutComplaint) {
     Start();
     SetChecked(kGraphicsPage, 1044, true);
@@ -178,4 +240,27 @@ TEST_F(ChillTest, MinimumAboveMaximumIsSentMinimumFirstWithoutComplaint) {
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(Text(kGraphicsPage, 1042).toStdString(), DriverValue("gpu0.chill.minFps"));
     EXPECT_EQ(Text(kGraphicsPage, 1043).toStdString(), DriverValue("gpu0.chill.maxFps"));
+    EXPECT_EQ(Text(kGraphicsPage, 1042), QStringLiteral("30"));
+    EXPECT_EQ(Text(kGraphicsPage, 1043), QStringLiteral("144"));
+}
+
+// A new pair wholly above the old one: the minimum is still sent first, so the driver refuses it
+// against the old maximum and takes only the maximum. The page shows that split quietly.
+TEST_F(ChillTest, PairAboveTheOldMaximumKeepsTheOldMinimumAndShowsIt) {
+    Start();
+    ASSERT_EQ(DriverValue("gpu0.chill.minFps"), "70");
+    ASSERT_EQ(DriverValue("gpu0.chill.maxFps"), "144");
+    SetChecked(kGraphicsPage, 1044, true);
+    SetText(kGraphicsPage, 1042, QStringLiteral("150"));
+    SetText(kGraphicsPage, 1043, QStringLiteral("200"));
+    ClearTrace();
+    PressSet();
+    EXPECT_EQ(Calls({"IADLX3DChill.SetMinFPS", "IADLX3DChill.SetMaxFPS"}),
+              (std::vector<std::string>{"IADLX3DChill.SetMinFPS 150 -> 4", "IADLX3DChill.SetMaxFPS 200 -> 0"}));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(DriverValue("gpu0.chill.minFps"), "70");
+    EXPECT_EQ(DriverValue("gpu0.chill.maxFps"), "200");
+    EXPECT_TRUE(Checked(kGraphicsPage, 1044));
+    EXPECT_EQ(Text(kGraphicsPage, 1042), QStringLiteral("70"));
+    EXPECT_EQ(Text(kGraphicsPage, 1043), QStringLiteral("200"));
 }

@@ -214,6 +214,7 @@ struct UnlabelledValueCase {
     int value;
     int list;
     int expectedPosition;  // -1: the user's earlier choice stays
+    int levelList;         // the level list whose enabled state the read must leave alone
 };
 
 std::ostream& operator<<(std::ostream& os, const UnlabelledValueCase& c) { return os << c.name; }
@@ -223,28 +224,33 @@ class UnlabelledValueTest : public GraphicsTest, public ::testing::WithParamInte
 TEST_P(UnlabelledValueTest, KeepsTheSelectionExceptLevelZero) {
     const UnlabelledValueCase& c = GetParam();
     Start(R"({"gpus": [{"antiAliasing": {"mode": 2}, "tessellation": {"mode": 2}}]})");
-    Choose(kGraphicsPage, c.list, 1);
-    const bool levelListEnabled = Enabled(kGraphicsPage, 1057);
-    SetDriver(c.driverKey, std::to_string(c.value));
-    Dlg().ReadPage(kGraphicsPage);
-    EXPECT_EQ(Selection(kGraphicsPage, c.list), c.expectedPosition < 0 ? 1 : c.expectedPosition);
-    // An unknown mode leaves its level list as it was.
-    EXPECT_EQ(Enabled(kGraphicsPage, 1057), levelListEnabled);
+    // From both sides: for a mode list, position 1 locks its level list and position 2 (the
+    // override) unlocks it, so a read that set the level list from an unknown mode shows up either way.
+    for (const int chosen : {1, 2}) {
+        SCOPED_TRACE(chosen);
+        Choose(kGraphicsPage, c.list, chosen);
+        const bool levelListEnabled = Enabled(kGraphicsPage, c.levelList);
+        SetDriver(c.driverKey, std::to_string(c.value));
+        Dlg().ReadPage(kGraphicsPage);
+        EXPECT_EQ(Selection(kGraphicsPage, c.list), c.expectedPosition < 0 ? chosen : c.expectedPosition);
+        // An unknown mode leaves its level list as it was.
+        EXPECT_EQ(Enabled(kGraphicsPage, c.levelList), levelListEnabled);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Graphics, UnlabelledValueTest,
-    ::testing::Values(UnlabelledValueCase{"VSync", "gpu0.vsync.mode", 9, 1055, -1},
-                      UnlabelledValueCase{"AntiAliasingMode", "gpu0.antiAliasing.mode", 5, 1056, -1},
-                      UnlabelledValueCase{"AntiAliasingLevel", "gpu0.antiAliasing.level", 7, 1057, -1},
-                      UnlabelledValueCase{"AntiAliasingLevelZero", "gpu0.antiAliasing.level", 0, 1057, 0},
-                      UnlabelledValueCase{"AntiAliasingMethod", "gpu0.antiAliasing.method", 7, 1058, -1},
-                      UnlabelledValueCase{"AnisotropicLevel", "gpu0.anisotropic.level", 3, 1061, -1},
-                      UnlabelledValueCase{"AnisotropicLevelZero", "gpu0.anisotropic.level", 0, 1061, 0},
-                      UnlabelledValueCase{"TessellationMode", "gpu0.tessellation.mode", 9, 1062, -1},
-                      UnlabelledValueCase{"TessellationLevel", "gpu0.tessellation.level", 3, 1063, -1},
+    ::testing::Values(UnlabelledValueCase{"VSync", "gpu0.vsync.mode", 9, 1055, -1, 1057},
+                      UnlabelledValueCase{"AntiAliasingMode", "gpu0.antiAliasing.mode", 5, 1056, -1, 1057},
+                      UnlabelledValueCase{"AntiAliasingLevel", "gpu0.antiAliasing.level", 7, 1057, -1, 1057},
+                      UnlabelledValueCase{"AntiAliasingLevelZero", "gpu0.antiAliasing.level", 0, 1057, 0, 1057},
+                      UnlabelledValueCase{"AntiAliasingMethod", "gpu0.antiAliasing.method", 7, 1058, -1, 1057},
+                      UnlabelledValueCase{"AnisotropicLevel", "gpu0.anisotropic.level", 3, 1061, -1, 1057},
+                      UnlabelledValueCase{"AnisotropicLevelZero", "gpu0.anisotropic.level", 0, 1061, 0, 1057},
+                      UnlabelledValueCase{"TessellationMode", "gpu0.tessellation.mode", 9, 1062, -1, 1063},
+                      UnlabelledValueCase{"TessellationLevel", "gpu0.tessellation.level", 3, 1063, -1, 1063},
                       // 0 is no tessellation level, and only the two other level lists treat it as their first.
-                      UnlabelledValueCase{"TessellationLevelZero", "gpu0.tessellation.level", 0, 1063, -1}),
+                      UnlabelledValueCase{"TessellationLevelZero", "gpu0.tessellation.level", 0, 1063, -1, 1063}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ListFeatureTest, UnlabelledVSyncModeKeepsTheChoiceAndTheNextApplySendsIt) {
