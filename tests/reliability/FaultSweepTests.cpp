@@ -171,7 +171,7 @@ TEST_F(FaultSweep, NoFaultOnAnyPathCrashesLeaksOrCallsThroughWhatItMustNot) {
         for (const bool fromStart : {true, false}) {
             const std::vector<std::string> trace = RunAll(fault, fromStart);
             ++runs;
-            if (fromStart && cleanRunCalls.count(fault) && !Bit(fault, trace)) toothless.push_back(fault);
+            if (fromStart && cleanRunCalls.count(fault) != 0 && !Bit(fault, trace)) toothless.push_back(fault);
             Discover(trace);
         }
     }
@@ -193,7 +193,5 @@ TEST_F(FaultSweep, NoFaultOnAnyPathCrashesLeaksOrCallsThroughWhatItMustNot) {
 
     // A fault that never changed an answer proves nothing. Index-scoped ones may miss (the call
     // may never be made for that index), and so may calls met only under another fault.
-    for (const std::string& fault : toothless) {
-        EXPECT_NE(fault.find('#'), std::string::npos) << fault << " was injected but never bit";
-    }
+    EXPECT_EQ(toothless, std::vector<std::string>{}) << "injected but never bit";
 }
