@@ -13,7 +13,6 @@ PromptAnswer QtPrompts::MessageBox(QWidget* owner, const QString& text, const QS
     box.setText(text);
     switch (icon) {
         case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case PromptIcon::Warning: box.setIcon(QMessageBox::Warning); break;
         case PromptIcon::None: break;
     }
     if (buttons == PromptButtons::YesNo) {

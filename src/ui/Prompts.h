@@ -7,7 +7,7 @@
 #include <optional>
 
 enum class PromptButtons { Ok, YesNo };
-enum class PromptIcon { None, Question, Warning };
+enum class PromptIcon { None, Question };
 enum class PromptAnswer { Ok, Yes, No, Cancel };
 
 struct FileDialogRequest {

@@ -1,8 +1,6 @@
 #include "SettingVocabulary.h"
 
-SettingVocabulary::SettingVocabulary(const char* name,
-                                     std::initializer_list<std::pair<std::int32_t, const char*>> entries)
-    : m_name(QString::fromLatin1(name)) {
+SettingVocabulary::SettingVocabulary(std::initializer_list<std::pair<std::int32_t, const char*>> entries) {
     for (const auto& [value, label] : entries) m_entries.emplace(value, QString::fromUtf8(label));
 }
 
@@ -48,18 +46,19 @@ void SettingVocabulary::FillFromDriver(const std::vector<std::int32_t>& values,
     if (m_combo) m_combo->setCurrentIndex(-1);
 }
 
-void SettingVocabulary::SelectComboValue(std::int32_t value, bool zeroSelectsFirst) const {
-    if (!m_combo) return;
+bool SettingVocabulary::SelectComboValue(std::int32_t value, bool zeroSelectsFirst) const {
+    if (!m_combo) return false;
     if (zeroSelectsFirst && value == 0) {
         m_combo->setCurrentIndex(0);
-        return;
+        return true;
     }
     for (const auto& [position, bound] : m_positionValues) {
         if (bound == value) {
             m_combo->setCurrentIndex(position);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 std::int32_t SettingVocabulary::GetComboValue(std::int32_t fallback) const {
@@ -83,40 +82,30 @@ bool SettingVocabulary::ValueAt(int position, std::int32_t* value) const {
 }
 
 SettingVocabularies::SettingVocabularies()
-    : scaleMode("ScaleModeVocabulary", {{0, "Preserve aspect ratio"}, {1, "Full panel"}, {2, "Center"}}),
-      memoryTiming("MemoryTimingVocabulary", {{0, "Default"},
-                                              {1, "Fast Timing"},
-                                              {2, "Fast Timing Level 2"},
-                                              {3, "Automatic"},
-                                              {4, "Memory Timing Level 1"},
-                                              {5, "Memory Timing Level 2"}}),
-      colorDepth("ColorDepthVocabulary",
-                 {{1, "6 BPC"}, {2, "8 BPC"}, {3, "10 BPC"}, {4, "12 BPC"}, {5, "13 BPC"}, {6, "14 BPC"}}),
-      pixelFormat("PixelFormatVocabulary", {{1, "RGB 4:4:4 PC Standard (Full RGB)"},
-                                            {2, "YCbCr 4:4:4"},
-                                            {3, "YCbCr 4:2:2"},
-                                            {4, "RGB 4:4:4 Studio (Limited RGB)"},
-                                            {5, "YCbCr 4:2:0"}}),
-      vsyncMode("VSyncModeVocabulary", {{0, "Always off"},
-                                        {1, "Off, unless application specifies"},
-                                        {2, "On, unless application specifies"},
-                                        {3, "Always on"}}),
-      antiAliasingMode("AntiAliasingModeVocabulary", {{0, "Use application settings"},
-                                                      {1, "Enhance application settings"},
-                                                      {2, "Override application settings"}}),
-      antiAliasingLevel("AntiAliasingLevelVocabulary",
-                        {{2, "2X"}, {3, "2XEQ"}, {4, "4X"}, {5, "4XEQ"}, {8, "8X"}, {9, "8XEQ"}}),
-      antiAliasingMethod("AntiAliasingMethodVocabulary",
-                         {{0, "Multisampling"}, {1, "Adaptive multisampling"}, {2, "Supersampling"}}),
-      anisotropicLevel("AnisotropicLevelVocabulary", {{2, "2X"}, {4, "4X"}, {8, "8X"}, {16, "16X"}}),
-      tessellationMode("TessellationModeVocabulary", {{0, "AMD optimized"},
-                                                      {1, "Use application settings"},
-                                                      {2, "Override application settings"}}),
-      tessellationLevel("TessellationLevelVocabulary", {{1, "Off"},
-                                                        {2, "2X"},
-                                                        {4, "4X"},
-                                                        {6, "6X"},
-                                                        {8, "8X"},
-                                                        {16, "16X"},
-                                                        {32, "32X"},
-                                                        {64, "64X"}}) {}
+    : scaleMode({{0, "Preserve aspect ratio"}, {1, "Full panel"}, {2, "Center"}}),
+      memoryTiming({{0, "Default"},
+                    {1, "Fast Timing"},
+                    {2, "Fast Timing Level 2"},
+                    {3, "Automatic"},
+                    {4, "Memory Timing Level 1"},
+                    {5, "Memory Timing Level 2"}}),
+      colorDepth({{1, "6 BPC"}, {2, "8 BPC"}, {3, "10 BPC"}, {4, "12 BPC"}, {5, "13 BPC"}, {6, "14 BPC"}}),
+      pixelFormat({{1, "RGB 4:4:4 PC Standard (Full RGB)"},
+                   {2, "YCbCr 4:4:4"},
+                   {3, "YCbCr 4:2:2"},
+                   {4, "RGB 4:4:4 Studio (Limited RGB)"},
+                   {5, "YCbCr 4:2:0"}}),
+      vsyncMode({{0, "Always off"},
+                 {1, "Off, unless application specifies"},
+                 {2, "On, unless application specifies"},
+                 {3, "Always on"}}),
+      antiAliasingMode({{0, "Use application settings"},
+                        {1, "Enhance application settings"},
+                        {2, "Override application settings"}}),
+      antiAliasingLevel({{2, "2X"}, {3, "2XEQ"}, {4, "4X"}, {5, "4XEQ"}, {8, "8X"}, {9, "8XEQ"}}),
+      antiAliasingMethod({{0, "Multisampling"}, {1, "Adaptive multisampling"}, {2, "Supersampling"}}),
+      anisotropicLevel({{2, "2X"}, {4, "4X"}, {8, "8X"}, {16, "16X"}}),
+      tessellationMode(
+          {{0, "AMD optimized"}, {1, "Use application settings"}, {2, "Override application settings"}}),
+      tessellationLevel(
+          {{1, "Off"}, {2, "2X"}, {4, "4X"}, {6, "6X"}, {8, "8X"}, {16, "16X"}, {32, "32X"}, {64, "64X"}}) {}

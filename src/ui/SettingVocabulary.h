@@ -14,9 +14,8 @@
 
 class SettingVocabulary {
 public:
-    SettingVocabulary(const char* name, std::initializer_list<std::pair<std::int32_t, const char*>> entries);
+    explicit SettingVocabulary(std::initializer_list<std::pair<std::int32_t, const char*>> entries);
 
-    const QString& Name() const { return m_name; }
     const std::map<std::int32_t, QString>& Entries() const { return m_entries; }
     // The label of a value, or an empty text when the table lacks it.
     QString LabelOf(std::int32_t value) const;
@@ -31,23 +30,20 @@ public:
     void FillFromDriver(const std::vector<std::int32_t>& values,
                         const std::function<QString(std::int32_t)>& unknownLabel);
 
-    // Selects the first position bound to value; leaves the selection when none is.
-    // With zeroSelectsFirst, value 0 selects position 0 without a search.
-    void SelectComboValue(std::int32_t value, bool zeroSelectsFirst = false) const;
+    // Selects the first position bound to value; leaves the selection when none is. Returns whether
+    // a position was selected. With zeroSelectsFirst, value 0 selects position 0 without a search.
+    bool SelectComboValue(std::int32_t value, bool zeroSelectsFirst = false) const;
     // The value bound to the label the list shows now (exact, whole text, case-sensitive), or
     // fallback when no position carries it.
     std::int32_t GetComboValue(std::int32_t fallback) const;
     // The value bound to a position, if the binding has it.
     bool ValueAt(int position, std::int32_t* value) const;
 
-    const std::map<int, std::int32_t>& PositionValues() const { return m_positionValues; }
-    const std::map<int, QString>& PositionLabels() const { return m_positionLabels; }
 
 private:
     void Clear();
     void Append(std::int32_t value, const QString& label);
 
-    QString m_name;
     std::map<std::int32_t, QString> m_entries;
     std::map<int, std::int32_t> m_positionValues;
     std::map<int, QString> m_positionLabels;

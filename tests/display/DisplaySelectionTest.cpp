@@ -8,6 +8,21 @@
 
 namespace {
 
+// The fetches of the seven display reads, in their order (GPU scaling before integer scaling).
+std::vector<std::string> ReadFetches(const std::string& display) {
+    std::vector<std::string> fetches;
+    for (const char* getter : {"GetFreeSync", "GetVirtualSuperResolution", "GetGPUScaling", "GetScalingMode",
+                               "GetIntegerScaling", "GetColorDepth", "GetPixelFormat"}) {
+        fetches.push_back(std::string("IADLXDisplayServices.") + getter + " " + display);
+    }
+    return fetches;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> first, const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 // Records the page notifications that reach the main window.
 class NotifySpy : public QObject {
 public:
@@ -63,6 +78,7 @@ TEST_F(DisplaySelection, ChoosingProbesInItsOrderThenReadsInTheirs) {
     ClearTrace();
     Choose(kDisplayPage, 1087, 1);
 
+    // The reads follow the probe.
     EXPECT_EQ(CallHeads({"IADLXDisplayList.At", "IADLXSystem.GetDisplaysServices", "IADLXDisplayServices.Get"}),
               (std::vector<std::string>{
                   "IADLXDisplayList.At 1",
@@ -75,15 +91,7 @@ TEST_F(DisplaySelection, ChoosingProbesInItsOrderThenReadsInTheirs) {
                   "IADLXDisplayServices.GetScalingMode display1",
                   "IADLXDisplayServices.GetColorDepth display1",
                   "IADLXDisplayServices.GetPixelFormat display1",
-                  // The reads, GPU scaling before integer scaling.
-                  "IADLXDisplayServices.GetFreeSync display1",
-                  "IADLXDisplayServices.GetVirtualSuperResolution display1",
-                  "IADLXDisplayServices.GetGPUScaling display1",
-                  "IADLXDisplayServices.GetScalingMode display1",
-                  "IADLXDisplayServices.GetIntegerScaling display1",
-                  "IADLXDisplayServices.GetColorDepth display1",
-                  "IADLXDisplayServices.GetPixelFormat display1",
-              }));
+              }) + ReadFetches("display1"));
 }
 
 struct SkippedDisplay {
@@ -222,15 +230,7 @@ TEST_P(DisplayPositionRefused, KeepsTheDisplayAndStillReads) {
     Dlg().OnPageNotify(0, GetParam());
 
     EXPECT_EQ(CallHeads({"IADLXDisplayList.At", "IADLXSystem.GetDisplaysServices"}), std::vector<std::string>{});
-    EXPECT_EQ(FeatureFetches(), (std::vector<std::string>{
-                                    "IADLXDisplayServices.GetFreeSync display1",
-                                    "IADLXDisplayServices.GetVirtualSuperResolution display1",
-                                    "IADLXDisplayServices.GetGPUScaling display1",
-                                    "IADLXDisplayServices.GetScalingMode display1",
-                                    "IADLXDisplayServices.GetIntegerScaling display1",
-                                    "IADLXDisplayServices.GetColorDepth display1",
-                                    "IADLXDisplayServices.GetPixelFormat display1",
-                                }));
+    EXPECT_EQ(FeatureFetches(), ReadFetches("display1"));
     EXPECT_FALSE(Checked(kDisplayPage, 1081));
 }
 

@@ -59,6 +59,3 @@ protected:
 private:
     std::unique_ptr<CTachyonDlg> m_dialog;
 };
-
-// Builds a scenario JSON text from a compact form in tests: the text is passed through.
-inline std::string Json(const char* text) { return text; }

@@ -118,13 +118,6 @@ SettingVocabulary& VocabularyOf(CTachyonDlg& dlg, const ListSetting<Feature, Val
     return dlg.m_vocabularies.*setting.vocabulary;
 }
 
-inline bool IsBound(const SettingVocabulary& vocabulary, std::int32_t value) {
-    for (const auto& [position, bound] : vocabulary.PositionValues()) {
-        if (bound == value) return true;
-    }
-    return false;
-}
-
 // Support is asked afresh whatever the flag said before; the list is refilled only when
 // supported, so an unsupported feature keeps the items an earlier GPU left.
 template <typename Feature, typename Value>
@@ -147,10 +140,9 @@ int ReadListSetting(CTachyonDlg& dlg, const ListSetting<Feature, Value>& setting
         Value driverValue{};
         if ((feature.get()->*setting.get)(&driverValue) == ADLX_OK) value = static_cast<std::int32_t>(driverValue);
     }
-    const SettingVocabulary& vocabulary = VocabularyOf(dlg, setting);
-    vocabulary.SelectComboValue(value, setting.zeroSelectsFirst);
+    const bool shown = VocabularyOf(dlg, setting).SelectComboValue(value, setting.zeroSelectsFirst);
     // A mode the list does not show leaves the level list as the last shown mode set it.
-    if (setting.levelList != 0 && IsBound(vocabulary, value)) {
+    if (setting.levelList != 0 && shown) {
         dlg.Control(kGraphicsPage, setting.levelList)->setEnabled(value == kOverrideApplicationSettings);
     }
     return ADLX_OK;
