@@ -1,0 +1,34 @@
+#pragma once
+// The one door between the amdgpu runtime and the kernel: every attribute file the runtime reads or
+// writes goes through here. The real side uses POSIX calls under one root (`/sys`, or the folder
+// named by TACHYON_SYSFS_ROOT); tests put a model of the kernel in its place, and privileged writes
+// plug in here and nowhere else.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace amdgpu {
+
+// errno-style codes: 0 for success, else the errno the kernel (or the model) answered.
+struct ReadResult {
+    int error = 0;
+    std::string text;  // the file's bytes as read, NUL bytes and missing final newline included
+};
+
+class Attributes {
+public:
+    virtual ~Attributes() = default;
+    // Paths are relative to the root and use '/', e.g. "class/drm/card0/device/pp_od_clk_voltage".
+    virtual ReadResult read(const std::string& path) = 0;
+    // One command in one write() call, exactly the bytes given (the caller adds any newline).
+    virtual int write(const std::string& path, std::string_view command) = 0;
+    // The entry names of a folder (no "." or ".."), sorted; links are listed, not followed.
+    virtual int list(const std::string& dir, std::vector<std::string>& names) = 0;
+};
+
+// The real files under root (no trailing slash needed).
+std::unique_ptr<Attributes> makePosixAttributes(std::string root);
+
+}  // namespace amdgpu
