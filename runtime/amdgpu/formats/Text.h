@@ -1,0 +1,46 @@
+#pragma once
+// The reading rules every kernel text here shares. The kernel prints with sysfs_emit_at into one
+// page, and some paths leave NUL runs between sections, so NUL ends a line like '\n' does; columns
+// come from printf widths (%10u), so any run of blanks separates tokens; units are glued to their
+// number ("800Mhz", "-450mv") and their case differs between generations.
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace amdgpu::text {
+
+bool isBlank(char c);
+std::string_view trim(std::string_view s);
+
+// The lines of a text, split at '\n' and '\0', trimmed, empty ones dropped.
+std::vector<std::string_view> lines(std::string_view text);
+
+// An optionally signed decimal integer that fits int, the whole of s; nullopt otherwise.
+std::optional<int> toInt(std::string_view s);
+
+// "SCLK:     800Mhz       2000Mhz" -> key "SCLK", rest "800Mhz       2000Mhz". A line without a
+// colon has an empty key and no colon.
+struct KeyedLine {
+    bool hasColon = false;
+    std::string_view key;
+    std::string_view rest;
+};
+KeyedLine splitKey(std::string_view line);
+
+// A key that names a section or a range entry starts with a letter; one that starts with a digit
+// or a sign is a level index.
+bool isName(std::string_view key);
+
+struct Quantity {
+    int value = 0;
+    std::string_view unit;  // as printed, possibly empty
+};
+// Blank-separated numbers, each with an optional unit of letters or '%' (glued, or as the next
+// token). nullopt when any token is something else or a number does not fit int.
+std::optional<std::vector<Quantity>> quantities(std::string_view rest);
+
+// Unit comparison without regard to case ("Mhz" == "MHz" == "mhz").
+bool unitIs(std::string_view unit, std::string_view expected);
+
+}  // namespace amdgpu::text
