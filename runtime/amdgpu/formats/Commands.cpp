@@ -22,11 +22,17 @@ std::string n(long long value) { return std::to_string(value); }
 
 }  // namespace
 
-std::string sclkLevelWithVoltageCommand(int level, int mhz, int mv) { return join({"s", n(level), n(mhz), n(mv)}); }
-std::string mclkLevelWithVoltageCommand(int level, int mhz, int mv) { return join({"m", n(level), n(mhz), n(mv)}); }
+std::string sclkLevelWithVoltageCommand(int level, int mhz, int mv) {
+    return join({"s", n(level), n(mhz), n(mv)});
+}
+std::string mclkLevelWithVoltageCommand(int level, int mhz, int mv) {
+    return join({"m", n(level), n(mhz), n(mv)});
+}
 std::string sclkLevelCommand(int level, int mhz) { return join({"s", n(level), n(mhz)}); }
 std::string mclkLevelCommand(int level, int mhz) { return join({"m", n(level), n(mhz)}); }
-std::string voltageCurvePointCommand(int point, int mhz, int mv) { return join({"vc", n(point), n(mhz), n(mv)}); }
+std::string voltageCurvePointCommand(int point, int mhz, int mv) {
+    return join({"vc", n(point), n(mhz), n(mv)});
+}
 std::string voltageCurveOffsetCommand(int point, int mv) { return join({"vc", n(point), n(mv)}); }
 std::string voltageOffsetCommand(int mv) { return join({"vo", n(mv)}); }
 std::string sclkOffsetCommand(int mhz) { return join({"s", n(mhz)}); }

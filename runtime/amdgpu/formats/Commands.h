@@ -13,13 +13,13 @@ namespace amdgpu {
 // pp_od_clk_voltage
 std::string sclkLevelWithVoltageCommand(int level, int mhz, int mv);  // "s <level> <MHz> <mV>" Polaris/Vega10
 std::string mclkLevelWithVoltageCommand(int level, int mhz, int mv);  // "m <level> <MHz> <mV>" Polaris/Vega10
-std::string sclkLevelCommand(int level, int mhz);           // "s 0|1 <MHz>" Navi and later, APUs
-std::string mclkLevelCommand(int level, int mhz);           // "m 0|1 <MHz>"
-std::string voltageCurvePointCommand(int point, int mhz, int mv);  // "vc <i> <MHz> <mV>" Navi1x/Vega20
-std::string voltageCurveOffsetCommand(int point, int mv);   // "vc <i> <mV>" RDNA3 before 6.7
-std::string voltageOffsetCommand(int mv);                   // "vo <mV>" RDNA2 and later
-std::string sclkOffsetCommand(int mhz);                     // "s <offset MHz>" RDNA4
-std::string cclkLevelCommand(int core, int level, int mhz);  // "p <core> <0|1> <MHz>" APUs
+std::string sclkLevelCommand(int level, int mhz);                     // "s 0|1 <MHz>" Navi and later, APUs
+std::string mclkLevelCommand(int level, int mhz);                     // "m 0|1 <MHz>"
+std::string voltageCurvePointCommand(int point, int mhz, int mv);     // "vc <i> <MHz> <mV>" Navi1x/Vega20
+std::string voltageCurveOffsetCommand(int point, int mv);             // "vc <i> <mV>" RDNA3 before 6.7
+std::string voltageOffsetCommand(int mv);                             // "vo <mV>" RDNA2 and later
+std::string sclkOffsetCommand(int mhz);                               // "s <offset MHz>" RDNA4
+std::string cclkLevelCommand(int core, int level, int mhz);           // "p <core> <0|1> <MHz>" APUs
 
 // pp_od_clk_voltage and every gpu_od/fan_ctrl file
 std::string commitCommand();  // "c"
@@ -27,7 +27,7 @@ std::string resetCommand();   // "r"
 
 // gpu_od/fan_ctrl
 std::string fanCurvePointCommand(int index, int celsius, int percent);  // "<i> <C> <P>"
-std::string fanSettingCommand(int value);  // the single-value files: "<value>"
+std::string fanSettingCommand(int value);                               // the single-value files: "<value>"
 
 // hwmon power1_cap, in microwatts (the kernel truncates to whole watts).
 std::string powerCapCommand(std::uint32_t microwatts);

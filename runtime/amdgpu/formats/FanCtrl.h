@@ -22,7 +22,7 @@ struct FanCurvePoint {
 // fan_curve: `OD_FAN_CURVE:` with `<i>: <C>C <P>%` lines, then OD_RANGE with
 // `FAN_CURVE(hotspot temp): <min>C <max>C` and `FAN_CURVE(fan speed): <min>% <max>%`.
 struct FanCurve {
-    bool recognised = false;  // an OD_FAN_CURVE section was found
+    bool recognised = false;            // an OD_FAN_CURVE section was found
     std::vector<FanCurvePoint> points;  // in the order printed, indices unique
     std::optional<Range> celsius;       // FAN_CURVE(hotspot temp)
     std::optional<Range> percent;       // FAN_CURVE(fan speed)
@@ -37,14 +37,16 @@ struct FanSetting {
     bool recognised = false;  // a header line was found
     std::string header;       // e.g. "OD_ACOUSTIC_LIMIT", "FAN_ZERO_RPM_ENABLE"
     std::optional<int> value;
-    std::string rangeKey;     // e.g. "ACOUSTIC_LIMIT"; empty when no range was read
+    std::string rangeKey;  // e.g. "ACOUSTIC_LIMIT"; empty when no range was read
     std::optional<Range> range;
     int unparsedLines = 0;
     bool operator==(const FanSetting&) const = default;
 };
 
-// Never throw; same tolerance as parseOdClkVoltage (NULs, CRs, spacing, unit case, no final
-// newline); a value that does not fit an int is left out, never clamped.
+// Never throw; same tolerance as parseOdClkVoltage (NULs, CRs, spacing, unit case); a value that
+// does not fit an int is left out, never clamped. The curve's lines carry units, so its last line
+// may lack the newline; the single-value files' numbers have none, and a last line without its
+// newline may have been cut short, so parseFanSetting does not read it (counted as unparsed).
 FanCurve parseFanCurve(std::string_view text);
 FanSetting parseFanSetting(std::string_view text);
 

@@ -11,8 +11,10 @@ namespace amdgpu {
 namespace {
 
 std::string_view trimAll(std::string_view s) {
-    while (!s.empty() && (text::isBlank(s.front()) || s.front() == '\n' || s.front() == '\0')) s.remove_prefix(1);
-    while (!s.empty() && (text::isBlank(s.back()) || s.back() == '\n' || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (text::isBlank(s.front()) || s.front() == '\n' || s.front() == '\0'))
+        s.remove_prefix(1);
+    while (!s.empty() && (text::isBlank(s.back()) || s.back() == '\n' || s.back() == '\0'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -104,7 +106,8 @@ MarketingNames parseAmdgpuIds(std::string_view input) {
         const std::size_t second = line.find(',', first + 1);
         if (second == std::string_view::npos) continue;
         const std::optional<unsigned> device = hexUpTo(text::trim(line.substr(0, first)), 0xFFFF);
-        const std::optional<unsigned> revision = hexUpTo(text::trim(line.substr(first + 1, second - first - 1)), 0xFF);
+        const std::optional<unsigned> revision =
+            hexUpTo(text::trim(line.substr(first + 1, second - first - 1)), 0xFF);
         const std::string_view name = text::trim(line.substr(second + 1));
         if (!device || !revision || name.empty()) continue;
         names.entries.push_back(

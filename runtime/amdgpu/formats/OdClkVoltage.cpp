@@ -57,8 +57,10 @@ std::optional<RangeSlot> rangeSlot(OdRanges& ranges, std::string_view key) {
     if (key == "VDDGFX_OFFSET") return RangeSlot{&ranges.vddgfxOffset, nullptr, -1, "mV"};
     if (key == "VDDC_CURVE") return RangeSlot{&ranges.vddcCurve, nullptr, -1, "mV"};
     if (key == "CCLK") return RangeSlot{&ranges.cclk, nullptr, -1, "MHz"};
-    if (const auto i = indexedKey(key, "VDDC_CURVE_SCLK")) return RangeSlot{nullptr, &ranges.curveSclk, *i, "MHz"};
-    if (const auto i = indexedKey(key, "VDDC_CURVE_VOLT")) return RangeSlot{nullptr, &ranges.curveVolt, *i, "mV"};
+    if (const auto i = indexedKey(key, "VDDC_CURVE_SCLK"))
+        return RangeSlot{nullptr, &ranges.curveSclk, *i, "MHz"};
+    if (const auto i = indexedKey(key, "VDDC_CURVE_VOLT"))
+        return RangeSlot{nullptr, &ranges.curveVolt, *i, "mV"};
     return std::nullopt;
 }
 
@@ -120,9 +122,17 @@ bool readCurvePoint(std::vector<CurvePoint>& points, const text::KeyedLine& line
     return true;
 }
 
-// The lone value line of OD_SCLK_OFFSET ("0Mhz") or OD_VDDGFX_OFFSET ("-10mV").
-bool readOffset(std::optional<int>& offset, const text::KeyedLine& line, std::string_view unit) {
-    if (line.hasColon || offset.has_value()) return false;
+// The lone value line of OD_SCLK_OFFSET ("0Mhz") or OD_VDDGFX_OFFSET ("-10mV"). The kernel prints
+// exactly one; a second line means the text was damaged ("-2\05mV" reads as "-2" and "5mV"), and
+// then neither is trusted.
+bool readOffset(std::optional<int>& offset, const text::KeyedLine& line, std::string_view unit,
+                int& linesSeen, int& unparsed) {
+    if (++linesSeen > 1) {
+        if (offset.has_value()) ++unparsed;
+        offset.reset();
+        return false;
+    }
+    if (line.hasColon) return false;
     const auto values = text::quantities(line.rest);
     if (!values || values->size() != 1 || !text::unitIs((*values)[0].unit, unit)) return false;
     offset = (*values)[0].value;
@@ -134,16 +144,19 @@ bool readOffset(std::optional<int>& offset, const text::KeyedLine& line, std::st
 OdClkVoltage parseOdClkVoltage(std::string_view input) {
     OdClkVoltage od;
     Section section = Section::None;
+    int linesInSection = 0;
     for (const std::string_view raw : text::lines(input)) {
         const text::KeyedLine line = text::splitKey(raw);
+        const std::string key = text::collapseBlanks(line.key);
         // A name followed by nothing opens a section, except a range key cut short.
-        if (line.hasColon && line.rest.empty() && text::isName(line.key) &&
-            !(section == Section::Range && rangeSlot(od.ranges, line.key))) {
-            section = sectionNamed(line.key);
+        if (text::isHeader(line) && !(section == Section::Range && rangeSlot(od.ranges, key))) {
+            section = sectionNamed(key);
+            linesInSection = 0;
             if (section == Section::Unknown) continue;
             od.recognised = true;
-            if (line.key.starts_with(kCclkCorePrefix)) {
-                const std::optional<int> core = text::toInt(line.key.substr(kCclkCorePrefix.size()));
+            if (std::string_view(key).starts_with(kCclkCorePrefix)) {
+                const std::optional<int> core =
+                    text::toInt(std::string_view(key).substr(kCclkCorePrefix.size()));
                 if (core && *core >= 0 && !od.cclkCore) {
                     od.cclkCore = core;
                 } else {
@@ -152,11 +165,18 @@ OdClkVoltage parseOdClkVoltage(std::string_view input) {
             }
             continue;
         }
+        if (section == Section::None || section == Section::Unknown) continue;
+        const bool rangeShaped = line.hasColon && text::isName(key);
+        if (section == Section::Range ? !rangeShaped : !text::startsWithNumber(raw)) {
+            section = Section::Unknown;
+            ++od.unparsedLines;
+            continue;
+        }
         bool read = false;
         switch (section) {
             case Section::None:
             case Section::Unknown:
-                continue;
+                break;
             case Section::Sclk:
                 read = readLevel(od.sclk, line);
                 break;
@@ -170,14 +190,13 @@ OdClkVoltage parseOdClkVoltage(std::string_view input) {
                 read = readCurvePoint(od.vddcCurve, line);
                 break;
             case Section::SclkOffset:
-                read = readOffset(od.sclkOffsetMhz, line, "MHz");
+                read = readOffset(od.sclkOffsetMhz, line, "MHz", linesInSection, od.unparsedLines);
                 break;
             case Section::VddgfxOffset:
-                read = readOffset(od.vddgfxOffsetMv, line, "mV");
+                read = readOffset(od.vddgfxOffsetMv, line, "mV", linesInSection, od.unparsedLines);
                 break;
             case Section::Range: {
-                if (!line.hasColon || !text::isName(line.key)) break;
-                const std::optional<RangeSlot> slot = rangeSlot(od.ranges, line.key);
+                const std::optional<RangeSlot> slot = rangeSlot(od.ranges, key);
                 if (!slot) continue;  // a key of a newer kernel
                 read = readRange(*slot, line.rest);
                 break;

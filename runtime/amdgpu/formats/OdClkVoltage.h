@@ -44,13 +44,13 @@ struct IndexedRange {
 
 // The OD_RANGE section: the limits the kernel accepts for each writable value.
 struct OdRanges {
-    std::optional<Range> sclk;          // SCLK (MHz)
-    std::optional<Range> mclk;          // MCLK (MHz)
-    std::optional<Range> vddc;          // VDDC (mV), Polaris/Vega10
-    std::optional<Range> sclkOffset;    // SCLK_OFFSET (MHz), RDNA4
-    std::optional<Range> vddgfxOffset;  // VDDGFX_OFFSET (mV), RDNA3 6.7+ and RDNA4
-    std::optional<Range> vddcCurve;     // VDDC_CURVE (mV), RDNA3 before 6.7
-    std::optional<Range> cclk;          // CCLK (MHz), APUs
+    std::optional<Range> sclk;            // SCLK (MHz)
+    std::optional<Range> mclk;            // MCLK (MHz)
+    std::optional<Range> vddc;            // VDDC (mV), Polaris/Vega10
+    std::optional<Range> sclkOffset;      // SCLK_OFFSET (MHz), RDNA4
+    std::optional<Range> vddgfxOffset;    // VDDGFX_OFFSET (mV), RDNA3 6.7+ and RDNA4
+    std::optional<Range> vddcCurve;       // VDDC_CURVE (mV), RDNA3 before 6.7
+    std::optional<Range> cclk;            // CCLK (MHz), APUs
     std::vector<IndexedRange> curveSclk;  // VDDC_CURVE_SCLK[i] (MHz), in the order printed
     std::vector<IndexedRange> curveVolt;  // VDDC_CURVE_VOLT[i] (mV)
     bool operator==(const OdRanges&) const = default;
@@ -60,13 +60,13 @@ struct OdClkVoltage {
     // False when the text holds no section this parser knows: overdrive is off (the kernel then
     // prints an empty text or a lone newline) or the text is not pp_od_clk_voltage at all.
     bool recognised = false;
-    std::vector<ClockLevel> sclk;        // OD_SCLK, in the order printed, indices unique
-    std::vector<ClockLevel> mclk;        // OD_MCLK (Navi1x prints only level 1)
-    std::vector<CurvePoint> vddcCurve;   // OD_VDDC_CURVE
-    std::optional<int> sclkOffsetMhz;    // OD_SCLK_OFFSET, RDNA4
-    std::optional<int> vddgfxOffsetMv;   // OD_VDDGFX_OFFSET, RDNA2 and later
-    std::optional<int> cclkCore;         // N of `CCLK_RANGE in CoreN:`
-    std::vector<ClockLevel> cclk;        // CCLK_RANGE in CoreN: / OD_CCLK levels 0 (min) and 1 (max)
+    std::vector<ClockLevel> sclk;       // OD_SCLK, in the order printed, indices unique
+    std::vector<ClockLevel> mclk;       // OD_MCLK (Navi1x prints only level 1)
+    std::vector<CurvePoint> vddcCurve;  // OD_VDDC_CURVE
+    std::optional<int> sclkOffsetMhz;   // OD_SCLK_OFFSET, RDNA4
+    std::optional<int> vddgfxOffsetMv;  // OD_VDDGFX_OFFSET, RDNA2 and later
+    std::optional<int> cclkCore;        // N of `CCLK_RANGE in CoreN:`
+    std::vector<ClockLevel> cclk;       // CCLK_RANGE in CoreN: / OD_CCLK levels 0 (min) and 1 (max)
     OdRanges ranges;
     // Lines inside known sections that could not be read (bad number, unit, shape, duplicate
     // index, a number beyond int). Zero for every well-formed kernel text.

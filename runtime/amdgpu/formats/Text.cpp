@@ -62,7 +62,30 @@ KeyedLine splitKey(std::string_view line) {
     return {true, trim(line.substr(0, colon)), trim(line.substr(colon + 1))};
 }
 
+std::string collapseBlanks(std::string_view key) {
+    std::string out;
+    bool blank = false;
+    for (const char c : trim(key)) {
+        if (isBlank(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank) out.push_back(' ');
+        blank = false;
+        out.push_back(c);
+    }
+    return out;
+}
+
 bool isName(std::string_view key) { return !key.empty() && isLetter(key.front()); }
+
+bool isHeader(const KeyedLine& line) {
+    return line.hasColon && line.rest.empty() && !line.key.empty() && !startsWithNumber(line.key);
+}
+
+bool startsWithNumber(std::string_view line) {
+    return !line.empty() && (isDigit(line.front()) || line.front() == '-' || line.front() == '+');
+}
 
 std::optional<std::vector<Quantity>> quantities(std::string_view rest) {
     std::vector<Quantity> out;

@@ -5,6 +5,7 @@
 // number ("800Mhz", "-450mv") and their case differs between generations.
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,9 +29,20 @@ struct KeyedLine {
 };
 KeyedLine splitKey(std::string_view line);
 
+// The key with every run of blanks made one space: "CCLK_RANGE  in\tCore0" -> "CCLK_RANGE in Core0".
+std::string collapseBlanks(std::string_view key);
+
 // A key that names a section or a range entry starts with a letter; one that starts with a digit
 // or a sign is a level index.
 bool isName(std::string_view key);
+
+// A section header: a key that is not a number, then the colon, then nothing.
+bool isHeader(const KeyedLine& line);
+
+// A line that begins with a digit or a sign: a level, a curve point or a lone value. Inside a
+// section of those, any other line is a header damaged in the text (cut by a NUL, say), and the
+// lines after it may belong to another section, so the reader stops taking them as this one's.
+bool startsWithNumber(std::string_view line);
 
 struct Quantity {
     int value = 0;
