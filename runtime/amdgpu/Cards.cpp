@@ -156,9 +156,12 @@ std::vector<Card> discoverCards(Attributes& files, const MarketingNames& names) 
         if (auto card = probeCard(files, n, names)) found.push_back(std::move(*card));
     }
     std::vector<Card> cards;
-    const bool several = found.size() > 1;
+    // Only the firmware's boot card is primary, and only among several; should two claim it, the
+    // first keeps it.
+    bool primaryGiven = found.size() < 2;
     for (auto& f : found) {
-        f.card.multiGpuMode = several && f.bootVga ? MGPU_PRIMARY : MGPU_NONE;
+        f.card.multiGpuMode = !primaryGiven && f.bootVga ? MGPU_PRIMARY : MGPU_NONE;
+        primaryGiven = primaryGiven || f.bootVga;
         cards.push_back(std::move(f.card));
     }
     return cards;

@@ -133,40 +133,37 @@ std::optional<PowerFiles> readPower(Kernel& kernel, const Card& card, bool withL
 }
 
 // Rounded to the nearest percent, so a cap set from a percentage reads back as that percentage.
-std::int64_t percentOf(const PowerFiles& p) {
-    return clampToInt((p.cap * 100 + p.defaultCap / 2) / p.defaultCap - 100);
+std::int64_t percentOf(std::int64_t cap, std::int64_t defaultCap) {
+    return clampToInt((cap * 100 + defaultCap / 2) / defaultCap - 100);
 }
-
-// The cap for a percentage, in whole watts as the kernel keeps it (it truncates microwatts).
-std::optional<std::int64_t> capFor(const PowerFiles& p, std::int64_t offset) {
-    const std::int64_t percent = offset + 100;
-    if (percent < 0 || percent > 100000) return std::nullopt;
-    const std::int64_t watts =
-        (p.defaultCap * percent + 50 * kMicrowattsPerWatt) / (100 * kMicrowattsPerWatt);
-    return watts * kMicrowattsPerWatt;
-}
+std::int64_t percentOf(const PowerFiles& p) { return percentOf(p.cap, p.defaultCap); }
 
 // A minimum of 0 is how the kernel says it knows no lower limit; a cap of 0 W would not limit the
 // card but stop it, so the lowest cap taken is 1 W.
-bool capAllowed(const PowerFiles& p, std::int64_t offset) {
-    const auto cap = capFor(p, offset);
-    if (!cap || *cap < kMicrowattsPerWatt || *cap > std::numeric_limits<std::uint32_t>::max()) return false;
-    if (p.min && *cap < *p.min) return false;
-    if (p.max && *cap > *p.max) return false;
-    return true;
+std::int64_t lowestCap(const PowerFiles& p) { return std::max(p.min.value_or(0), kMicrowattsPerWatt); }
+
+// The range is the kernel's minimum and maximum cap as percentages of the default; the minimum is
+// rounded up, so the lowest percentage never stands for a cap below the kernel's minimum.
+std::optional<ADLX_IntRange> powerRange(const PowerFiles& p) {
+    if (!p.max || *p.max < lowestCap(p)) return std::nullopt;
+    const std::int64_t low = clampToInt((lowestCap(p) * 100 + p.defaultCap - 1) / p.defaultCap - 100);
+    return ADLX_IntRange{static_cast<adlx_int>(low), static_cast<adlx_int>(percentOf(*p.max, p.defaultCap)),
+                         1};
 }
 
-std::optional<ADLX_IntRange> powerRange(const PowerFiles& p) {
-    if (!p.min || !p.max) return std::nullopt;
-    const std::int64_t lowest = std::max(*p.min, kMicrowattsPerWatt);
-    std::int64_t lo = (lowest * 100 + p.defaultCap - 1) / p.defaultCap - 100;
-    while (lo > -100 && capAllowed(p, lo - 1)) --lo;
-    while (lo < 100000 && !capAllowed(p, lo)) ++lo;
-    std::int64_t hi = *p.max * 100 / p.defaultCap - 100;
-    while (capAllowed(p, hi + 1)) ++hi;
-    while (hi > lo && !capAllowed(p, hi)) --hi;
-    if (!capAllowed(p, lo) || !capAllowed(p, hi)) return std::nullopt;
-    return ADLX_IntRange{static_cast<adlx_int>(clampToInt(lo)), static_cast<adlx_int>(clampToInt(hi)), 1};
+// The cap for a percentage, in whole watts as the kernel keeps them (it truncates microwatts).
+// Inside the range the percentage is rounded, so its cap is kept within the kernel's limits: the
+// percentage of the maximum may otherwise round to a cap a little above it.
+std::optional<std::int64_t> capFor(const PowerFiles& p, std::int64_t offset) {
+    const auto range = powerRange(p);
+    if (range && (offset < range->minValue || offset > range->maxValue)) return std::nullopt;
+    if (offset < -100 || offset > 100000) return std::nullopt;
+    std::int64_t cap = (p.defaultCap * (offset + 100) + 50 * kMicrowattsPerWatt) /
+                       (100 * kMicrowattsPerWatt) * kMicrowattsPerWatt;
+    cap = std::max(cap, lowestCap(p));
+    if (p.max) cap = std::min(cap, *p.max);
+    if (cap < kMicrowattsPerWatt || cap > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    return cap;
 }
 
 // ---- Fans: gpu_od/fan_ctrl (RDNA3 and later).
@@ -364,7 +361,7 @@ public:
             const auto p = readPower(kernel, cardAt(card), true);
             if (!p) return ADLX_NOT_SUPPORTED;
             const auto range = powerRange(*p);
-            if (!range) return ADLX_FAIL;
+            if (!range) return ADLX_NOT_SUPPORTED;
             *out = *range;
             return ADLX_OK;
         });
@@ -387,8 +384,8 @@ public:
             if (!p) return ADLX_NOT_SUPPORTED;
             // The percentage shown is rounded: setting it back must not move the cap.
             if (percentOf(*p) == offset) return ADLX_OK;
-            if (!capAllowed(*p, offset)) return ADLX_INVALID_ARGS;
             const auto cap = capFor(*p, offset);
+            if (!cap) return ADLX_INVALID_ARGS;
             return resultOf(
                 kernel.write(c.hwmonFile("power1_cap"), powerCapCommand(static_cast<std::uint32_t>(*cap))));
         });
@@ -658,6 +655,10 @@ public:
             Kernel kernel;
             ADLX_RESULT result = ADLX_OK;
             const Overdrive o = readOverdrive(kernel, c);
+            const auto p = readPower(kernel, c, false);
+            // Nothing to reset is no success either (overdrive off on a card without a cap, or a
+            // card whose files are gone).
+            if (o.rules == nullptr && !p) return ADLX_NOT_SUPPORTED;
             if (o.rules != nullptr) {
                 const auto commands = resetCommands(*o.rules);
                 for (const auto& command : commands) {
@@ -668,7 +669,7 @@ public:
                     }
                 }
             }
-            if (const auto p = readPower(kernel, c, false); p && p->cap != p->defaultCap) {
+            if (p && p->cap != p->defaultCap) {
                 const int error = kernel.write(c.hwmonFile("power1_cap"),
                                                powerCapCommand(static_cast<std::uint32_t>(p->defaultCap)));
                 if (error != 0 && result == ADLX_OK) result = resultOf(error);
