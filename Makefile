@@ -8,7 +8,7 @@ SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test test-sanitized fuzz deps configure build clean
+.PHONY: run run-hardware test test-sanitized fuzz deps configure build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +21,10 @@ build: configure
 
 run: build
 	@bash scripts/run-tachyon.sh $(BUILD_DIR)/bin/tachyon
+
+# The same program with the amdgpu runtime beside it: this machine's real cards.
+run-hardware: build
+	@bash scripts/run-hardware.sh $(BUILD_DIR)/bin/amdgpu/tachyon
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR)

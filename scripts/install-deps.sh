@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-dev
   fonts-dejavu-core
+  libdrm-common
 )
 
 missing=()
