@@ -1,0 +1,78 @@
+// Renders the Tuning page of the window on the amdgpu runtime, over a kernel model of one card per
+// family, to PNG files: `amdgpu_render_tuning <folder>`. The real captures are used where they are
+// beside the project, the hand-written trees otherwise.
+
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTabBar>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "AttributesControl.h"
+#include "KernelModel.h"
+#include "device/ADLXHelper.h"
+#include "ui/CMyTabCtrl.h"
+#include "ui/CTachyonDlg.h"
+#include "ui/Prompts.h"
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TACHYON_AMDGPU_IDS", TACHYON_AMDGPU_FIXTURES "/amdgpu.ids", 1);
+    QApplication application(argc, argv);
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    QDir().mkpath(folder.path());
+
+    const std::string library = ADLXHelper::ExecutableFolder() + "/" ADLX_RUNTIME_LIBRARY;
+    void* module = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto use = module ? reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
+                            dlsym(module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL))
+                      : nullptr;
+    if (use == nullptr) {
+        std::fprintf(stderr, "amdgpu_render_tuning: %s is not the amdgpu runtime\n", library.c_str());
+        return 1;
+    }
+    const bool captures = std::filesystem::is_directory(TACHYON_AMDGPU_CAPTURES);
+    struct Page {
+        const char* family;
+        const char* capture;
+        const char* fixture;
+    };
+    int failures = 0;
+    for (const Page& page : {Page{"polaris", "rx580", "polaris"}, Page{"navi2x", "rx6900xt", "navi2x"},
+                             Page{"navi3x", "rx7800xt", "navi3x"}}) {
+        const std::filesystem::path tree =
+            captures ? std::filesystem::path(TACHYON_AMDGPU_CAPTURES) / page.capture
+                     : std::filesystem::path(TACHYON_AMDGPU_FIXTURES) / page.fixture;
+        std::string error;
+        auto model = kernelmodel::KernelModel::FromTrees({tree}, &error);
+        if (!model) {
+            std::fprintf(stderr, "amdgpu_render_tuning: %s\n", error.c_str());
+            ++failures;
+            continue;
+        }
+        use(model.get());
+        ADLXHelper adlx;
+        if (adlx.StartRuntime() != ADLX_OK) {
+            std::fprintf(stderr, "amdgpu_render_tuning: %s\n", adlx.LastError().c_str());
+            return 1;
+        }
+        QtPrompts prompts;
+        {
+            CTachyonDlg dialog(adlx, prompts);
+            dialog.OnInitDialog();
+            dialog.show();
+            dialog.TabCtrl()->TabBar()->setCurrentIndex(kTuningPage);
+            dialog.TabCtrl()->OnLButtonDown(kTuningPage);
+            QApplication::processEvents();
+            const QString file = folder.filePath(QStringLiteral("tuning-%1.png").arg(page.family));
+            if (!dialog.grab().save(file)) ++failures;
+        }
+        adlx.StopRuntime();
+        use(nullptr);
+    }
+    dlclose(module);
+    return failures == 0 ? 0 : 1;
+}
