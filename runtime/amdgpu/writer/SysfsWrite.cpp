@@ -123,7 +123,7 @@ WriteOutcome writeAttribute(const std::string& root, std::string_view card, std:
         const int error = errno;
         if (error == ELOOP) return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is a link");
         if (error == ENOENT) return refused(WriteStage::FileRefused, ENOENT, std::string(attribute) + " does not exist");
-        if (error == ENXIO) return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is not a plain file");
+        if (error == ENXIO || error == EISDIR) return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is not a plain file");
         return refused(WriteStage::KernelRefused, error, std::string(attribute) + ": " + std::strerror(error));
     }
     struct stat status {};
