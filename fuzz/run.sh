@@ -1,27 +1,47 @@
 #!/usr/bin/env bash
-# Builds the profile reader's fuzzer with clang and runs it for a bounded time from the seed
-# corpus of real profiles. Usage: fuzz/run.sh [build folder] [seconds]
-# New inputs the fuzzer finds are kept in <build folder>/corpus, so a later run goes on from them;
-# a crashing input is written to <build folder>/crash-* and the run fails.
+# Builds the fuzzers with clang and runs each for a bounded time: the profile reader from the seed
+# corpus of real profiles, then the amdgpu runtime's kernel text readers from their seed corpus
+# (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there). The time is
+# split between them: half each. Usage: fuzz/run.sh [build folder] [seconds]
+# New inputs the fuzzers find are kept in <build folder>/corpus and <build folder>/corpus-kernel-text,
+# so a later run goes on from them; a crashing input is written to <build folder>/crash-* and the
+# run fails.
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")" && pwd)"
 build_dir="${1:-build-fuzz}"
 seconds="${2:-60}"
+profile_seconds=$(( (seconds + 1) / 2 ))
+kernel_seconds=$(( seconds - profile_seconds > 0 ? seconds - profile_seconds : 1 ))
 
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ > /dev/null
 cmake --build "$build_dir"
-mkdir -p "$build_dir/corpus"
+mkdir -p "$build_dir/corpus" "$build_dir/corpus-kernel-text"
 
-log="$build_dir/last-run.log"
-status=0
-"$build_dir/profile_reader_fuzzer" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+# run <name> <log> <fuzzer and arguments...>: prints the figures line, or the log's end and fails.
+run() {
+  local name="$1" log="$2"
+  shift 2
+  local status=0
+  "$@" > "$log" 2>&1 || status=$?
+  local executions
+  executions="$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 executions in \2 s/p' "$log")"
+  if [ "$status" -ne 0 ] || [ -z "$executions" ]; then
+    tail -n 60 "$log"
+    echo "[ figures  ] fuzz: the $name failed (exit $status); see $log" >&2
+    exit 1
+  fi
+  echo "[ figures  ] fuzz: $name, $executions, 0 crashes"
+}
+
+run "profile reader" "$build_dir/last-run.log" \
+  "$build_dir/profile_reader_fuzzer" -max_total_time="$profile_seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
   -dict="$source_dir/profile.dict" -artifact_prefix="$build_dir/" -print_final_stats=1 \
-  "$build_dir/corpus" "$source_dir/corpus" > "$log" 2>&1 || status=$?
+  "$build_dir/corpus" "$source_dir/corpus"
 
-executions="$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 executions in \2 s/p' "$log")"
-if [ "$status" -ne 0 ] || [ -z "$executions" ]; then
-  tail -n 60 "$log"
-  echo "[ figures  ] fuzz: the profile reader failed (exit $status); see $log" >&2
-  exit 1
-fi
-echo "[ figures  ] fuzz: profile reader, $executions, 0 crashes"
+captures=()
+captures_dir="$source_dir/../../shared/fixtures/amdgpu"
+if [ -d "$captures_dir" ]; then captures=("$captures_dir"); fi
+run "kernel text readers" "$build_dir/last-run-kernel-text.log" \
+  "$build_dir/kernel_text_fuzzer" -max_total_time="$kernel_seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+  -dict="$source_dir/kernel-text.dict" -artifact_prefix="$build_dir/" -print_final_stats=1 \
+  "$build_dir/corpus-kernel-text" "$source_dir/corpus-kernel-text" "${captures[@]}"

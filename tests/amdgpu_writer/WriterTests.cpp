@@ -58,6 +58,8 @@ TEST_F(WriterProgram, EveryRequestOutsideItsRulesIsRefusedWithItsOwnStatusAndNot
         {"0", "./pp_od_clk_voltage", "c", 3, "not one of the tuning files"},
         {"0", "pp_od_clk_voltage/", "c", 3, "not one of the tuning files"},
         {"0", "hwmon/hwmon3/pwm1", "255", 3, "not one of the tuning files"},
+        {"0", "hwmon/hwmon3/pwm1_enable", "1", 3, "not one of the tuning files"},
+        {"0", "gpu_od/fan_ctrl/fan_minimum_pwm", "0", 3, "not one of the tuning files"},
         {"0", "hwmon/hwmon03/power1_cap", "1", 3, "not one of the tuning files"},
         {"0", "hwmon/hwmon/power1_cap", "1", 3, "not one of the tuning files"},
         {"0", "hwmon/hwmon3/../hwmon3/power1_cap", "1", 3, "not one of the tuning files"},
@@ -82,7 +84,7 @@ TEST_F(WriterProgram, EveryRequestOutsideItsRulesIsRefusedWithItsOwnStatusAndNot
         {"0", "hwmon/hwmon3/power1_cap", "-1", 4, "refused: not a command"},
         {"0", "hwmon/hwmon3/power1_cap", "0200000000", 4, "refused: not a command"},
         {"0", "hwmon/hwmon3/power1_cap", "12345678901", 4, "refused: not a command"},
-        {"0", "hwmon/hwmon3/pwm1_enable", "1", 4, "refused: not a command"},
+        {"0", "pp_od_clk_voltage", "vc 1 -2000 900", 4, "refused: not a command"},
         {"0", "gpu_od/fan_ctrl/fan_zero_rpm_enable", "2", 4, "refused: not a command"},
         {"0", "gpu_od/fan_ctrl/fan_curve", "1 40", 4, "refused: not a command"},
         {"0", "gpu_od/fan_ctrl/fan_curve", "1 40 030", 4, "refused: not a command"},
@@ -90,10 +92,10 @@ TEST_F(WriterProgram, EveryRequestOutsideItsRulesIsRefusedWithItsOwnStatusAndNot
         {"7", "pp_od_clk_voltage", "c", 5, "card7 has no device folder"},
         {"1", "pp_od_clk_voltage", "c", 5, "not driven by amdgpu"},
         {"2", "pp_od_clk_voltage", "c", 5, "lies outside"},
-        {"0", "gpu_od/fan_ctrl/fan_target_temperature", "80", 6, "is a link"},
+        {"3", "gpu_od/fan_ctrl/fan_curve", "c", 6, "is a link"},
         {"0", "hwmon/hwmon9/power1_cap", "1", 6, "missing or a link"},
-        {"0", "gpu_od/fan_ctrl/fan_minimum_pwm", "c", 6, "not a plain file"},
-        {"0", "gpu_od/fan_ctrl/acoustic_limit_rpm_threshold", "c", 6, "does not exist"},
+        {"3", "gpu_od/fan_ctrl/fan_zero_rpm_enable", "c", 6, "not a plain file"},
+        {"0", "hwmon/hwmon4/power1_cap", "1", 6, "missing or a link"},
     };
     const std::vector<std::string> before = everyFile();
     for (const Refusal& r : refusals) {
@@ -114,7 +116,6 @@ TEST_F(WriterProgram, AnAcceptedCommandIsWrittenWithOneNewlineAndAnswersZero) {
     };
     for (const Write& w : std::vector<Write>{{"pp_od_clk_voltage", "s 1 2000"},
                                              {"hwmon/hwmon3/power1_cap", "250000000"},
-                                             {"hwmon/hwmon3/pwm1_enable", "2"},
                                              {"gpu_od/fan_ctrl/fan_curve", "4 100 100"},
                                              {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "0"}}) {
         const RunResult result = write("0", w.attribute, w.value);
@@ -142,7 +143,7 @@ TEST_F(WriterProgram, TheKernelsRefusalComesBackAsItsErrno) {
 }
 
 TEST_F(WriterProgram, TheInstalledWriterTakesNoRootFromItsEnvironment) {
-    const RunResult result = runProgram(binDir() + "/tachyon-sysfs-writer", {"0", "pp_od_clk_voltage", "c"},
+    const RunResult result = runProgram(std::string(TACHYON_AMDGPU_DIR) + "/tachyon-sysfs-writer", {"0", "pp_od_clk_voltage", "c"},
                                         {{"TACHYON_WRITER_TEST_ROOT", tree.root().string()}});
     EXPECT_NE(result.exitStatus, 0);
     EXPECT_EQ(tree.contents(tree.device() / "pp_od_clk_voltage"), "");
@@ -182,10 +183,8 @@ TEST(WriterRules, EveryCommandTheRuntimeSendsIsAccepted) {
         {"pp_od_clk_voltage", "s 250"},         {"pp_od_clk_voltage", "p 0 1 3500"},
         {"pp_od_clk_voltage", "c"},             {"pp_od_clk_voltage", "r"},
         {"gpu_od/fan_ctrl/fan_curve", "0 25 30"}, {"gpu_od/fan_ctrl/fan_curve", "c"},
-        {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "1"}, {"gpu_od/fan_ctrl/fan_zero_rpm_stop_temperature", "50"},
-        {"gpu_od/fan_ctrl/fan_minimum_pwm", "35"}, {"gpu_od/fan_ctrl/fan_target_temperature", "r"},
-        {"gpu_od/fan_ctrl/acoustic_limit_rpm_threshold", "3000"},
-        {"gpu_od/fan_ctrl/acoustic_target_rpm_threshold", "1200"},
+        {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "1"}, {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "c"},
+        {"pp_od_clk_voltage", "vc 0 -30"},       {"pp_od_clk_voltage", "vc 5 0"},
         {"hwmon/hwmon12/power1_cap", "0"},      {"hwmon/hwmon0/power1_cap", "340000000"},
     };
     for (const auto& [attribute, value] : accepted) {

@@ -45,15 +45,18 @@ WriterTree::WriterTree() {
                              "power_dpm_force_performance_level"}) {
         writeFile(device / file, "");
     }
-    // A fan file that is a link to a file outside the card.
     writeFile(m_root / "outside/target", "");
-    fs::create_symlink("../../../../../outside/target", device / "gpu_od/fan_ctrl/fan_target_temperature");
     // A hwmon folder that is a link out of the card.
     fs::create_directories(m_root / "outside/hwmon9");
     writeFile(m_root / "outside/hwmon9/power1_cap", "");
     fs::create_directory_symlink("../../../../outside/hwmon9", device / "hwmon/hwmon9");
-    // A fan file that is a folder.
-    fs::create_directories(device / "gpu_od/fan_ctrl/fan_minimum_pwm");
+
+    // card3: an amdgpu card whose fan curve file is a link to a file outside the card.
+    const fs::path linked = addCard(m_root, "card3", "0000:0d:00.0", "amdgpu");
+    fs::create_directories(linked / "gpu_od/fan_ctrl");
+    fs::create_symlink("../../../../../outside/target", linked / "gpu_od/fan_ctrl/fan_curve");
+    // ... and whose zero RPM file is a folder.
+    fs::create_directories(linked / "gpu_od/fan_ctrl/fan_zero_rpm_enable");
 
     // card1: another driver's card.
     writeFile(addCard(m_root, "card1", "0000:00:02.0", "i915") / "pp_od_clk_voltage", "");

@@ -13,9 +13,7 @@ enum class Grammar {
     OverdriveTable,  // pp_od_clk_voltage: "c", "r", or a command letter and its numbers
     FanCurvePoint,   // "c", "r", or "<index> <temperature> <percent>"
     FanSwitch,       // "c", "r", "0", "1"
-    FanNumber,       // "c", "r", or one number
     Microwatts,      // one number
-    FanAutomatic,    // "2": fan control back to the card's own
 };
 
 struct AttributeRule {
@@ -23,22 +21,17 @@ struct AttributeRule {
     Grammar grammar;
 };
 
-// The tuning files of a card's device folder the runtime writes, and nothing else.
+// The tuning files of a card's device folder the runtime writes, and nothing else: the overdrive
+// table, the fan curve and zero RPM; the power cap below.
 constexpr std::array kDeviceAttributes{
     AttributeRule{"pp_od_clk_voltage", Grammar::OverdriveTable},
     AttributeRule{"gpu_od/fan_ctrl/fan_curve", Grammar::FanCurvePoint},
     AttributeRule{"gpu_od/fan_ctrl/fan_zero_rpm_enable", Grammar::FanSwitch},
-    AttributeRule{"gpu_od/fan_ctrl/fan_zero_rpm_stop_temperature", Grammar::FanNumber},
-    AttributeRule{"gpu_od/fan_ctrl/fan_minimum_pwm", Grammar::FanNumber},
-    AttributeRule{"gpu_od/fan_ctrl/fan_target_temperature", Grammar::FanNumber},
-    AttributeRule{"gpu_od/fan_ctrl/acoustic_limit_rpm_threshold", Grammar::FanNumber},
-    AttributeRule{"gpu_od/fan_ctrl/acoustic_target_rpm_threshold", Grammar::FanNumber},
 };
 
 // The files of the card's hwmon folder ("hwmon/hwmonN/<name>").
 constexpr std::array kHwmonAttributes{
     AttributeRule{"power1_cap", Grammar::Microwatts},
-    AttributeRule{"pwm1_enable", Grammar::FanAutomatic},
 };
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -92,7 +85,9 @@ bool overdriveCommand(const std::vector<std::string_view>& words) {
     // One signed number: the clock offset of cards that only take an offset.
     if (command == "s" && numbers == 1) return isSigned(words[1]);
     if (command == "s" || command == "m") return (numbers == 2 || numbers == 3) && allUnsigned(words, 1);
-    if (command == "vc") return (numbers == 2 || numbers == 3) && allUnsigned(words, 1);
+    // "vc <point> <MHz> <mV>", or "vc <point> <mV offset>" on cards that show a curve of offsets.
+    if (command == "vc" && numbers == 2) return isUnsigned(words[1]) && isSigned(words[2]);
+    if (command == "vc") return numbers == 3 && allUnsigned(words, 1);
     if (command == "vo") return numbers == 1 && isSigned(words[1]);
     if (command == "p") return numbers == 3 && allUnsigned(words, 1);
     return false;
@@ -106,9 +101,7 @@ bool matches(Grammar grammar, std::string_view value) {
         case Grammar::FanCurvePoint:
             return isCommitOrReset(value) || (words.size() == 3 && allUnsigned(words, 0));
         case Grammar::FanSwitch: return isCommitOrReset(value) || value == "0" || value == "1";
-        case Grammar::FanNumber: return isCommitOrReset(value) || (words.size() == 1 && isUnsigned(value));
         case Grammar::Microwatts: return words.size() == 1 && isUnsigned(value);
-        case Grammar::FanAutomatic: return value == "2";
     }
     return false;
 }

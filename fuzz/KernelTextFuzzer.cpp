@@ -1,0 +1,114 @@
+// Any bytes at all as pp_od_clk_voltage or a fan_ctrl file: the readers may find values or not,
+// but they never read out of bounds, every number they report is written in the text, trailing
+// NUL padding changes nothing, and a reading printed the kernel's way reads back the same.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "Render.h"
+#include "formats/FanCtrl.h"
+#include "formats/OdClkVoltage.h"
+
+namespace {
+
+using namespace amdgpu;
+
+void require(bool condition) {
+    if (!condition) std::abort();
+}
+
+// The digits of the value are in the text (a reader may drop a sign or leading zeros, never
+// make digits up).
+void fromText(std::string_view text, int value) {
+    const std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
+    require(text.find(std::to_string(magnitude)) != std::string_view::npos);
+}
+
+void fromText(std::string_view text, const std::optional<int>& value) {
+    if (value) fromText(text, *value);
+}
+
+void fromText(std::string_view text, const std::optional<Range>& range) {
+    if (!range) return;
+    require(range->min <= range->max);
+    fromText(text, range->min);
+    fromText(text, range->max);
+}
+
+void levelsFromText(std::string_view text, const std::vector<ClockLevel>& levels) {
+    for (const ClockLevel& l : levels) {
+        require(l.index >= 0 && findLevel(levels, l.index) == &l);
+        fromText(text, l.index);
+        fromText(text, l.mhz);
+        fromText(text, l.mv);
+    }
+}
+
+void checkOdClkVoltage(std::string_view text) {
+    const OdClkVoltage od = parseOdClkVoltage(text);
+    levelsFromText(text, od.sclk);
+    levelsFromText(text, od.mclk);
+    levelsFromText(text, od.cclk);
+    for (const CurvePoint& p : od.vddcCurve) {
+        require(findPoint(od.vddcCurve, p.index) == &p);
+        fromText(text, p.index);
+        fromText(text, p.mhz);
+        fromText(text, p.mv);
+    }
+    fromText(text, od.sclkOffsetMhz);
+    fromText(text, od.vddgfxOffsetMv);
+    fromText(text, od.cclkCore);
+    const OdRanges& r = od.ranges;
+    for (const auto* range :
+         {&r.sclk, &r.mclk, &r.vddc, &r.sclkOffset, &r.vddgfxOffset, &r.vddcCurve, &r.cclk}) {
+        fromText(text, *range);
+    }
+    for (const auto* list : {&r.curveSclk, &r.curveVolt}) {
+        for (const IndexedRange& e : *list) {
+            require(findRange(*list, e.index) == &e.range);
+            fromText(text, e.index);
+            fromText(text, std::optional<Range>(e.range));
+        }
+    }
+    require(od.unparsedLines >= 0);
+    if (!od.recognised) require(od == OdClkVoltage{});
+
+    require(parseOdClkVoltage(std::string(text) + std::string(64, '\0')) == od);
+
+    const std::string rendered = amdgpu::samples::render(od);
+    OdClkVoltage expected = od;
+    expected.recognised = !rendered.empty();
+    expected.unparsedLines = 0;
+    require(parseOdClkVoltage(rendered) == expected);
+}
+
+void checkFanCtrl(std::string_view text) {
+    const FanCurve curve = parseFanCurve(text);
+    for (const FanCurvePoint& p : curve.points) {
+        require(findPoint(curve.points, p.index) == &p);
+        fromText(text, p.index);
+        fromText(text, p.celsius);
+        fromText(text, p.percent);
+    }
+    fromText(text, curve.celsius);
+    fromText(text, curve.percent);
+    require(parseFanCurve(std::string(text) + std::string(64, '\0')) == curve);
+
+    const FanSetting setting = parseFanSetting(text);
+    fromText(text, setting.value);
+    fromText(text, setting.range);
+    require(setting.range.has_value() == !setting.rangeKey.empty());
+    require(text.find(setting.rangeKey) != std::string_view::npos);
+    require(text.find(setting.header) != std::string_view::npos);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    checkOdClkVoltage(text);
+    checkFanCtrl(text);
+    return 0;
+}

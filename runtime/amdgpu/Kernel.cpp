@@ -1,0 +1,79 @@
+#include "Kernel.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "Session.h"
+#include "formats/Commands.h"
+
+namespace amdgpu {
+
+Kernel::Kernel() : m_files(session().attributes()) {}
+
+const ReadResult& Kernel::read(const std::string& path) {
+    const auto it = m_reads.find(path);
+    if (it != m_reads.end()) return it->second;
+    return m_reads.emplace(path, m_files.read(path)).first->second;
+}
+
+const std::string* Kernel::text(const std::string& path) {
+    if (path.empty()) return nullptr;
+    const ReadResult& r = read(path);
+    return r.error == 0 ? &r.text : nullptr;
+}
+
+int Kernel::write(const std::string& path, std::string_view command) {
+    // What this call read of the file no longer holds once the kernel took a command.
+    m_reads.erase(path);
+    const int error = m_files.write(path, command);
+    if (error == EACCES || error == EPERM) notePermissionRefused(path, error);
+    return error;
+}
+
+std::vector<std::string> Kernel::list(const std::string& dir) {
+    std::vector<std::string> names;
+    if (m_files.list(dir, names) != 0) names.clear();
+    return names;
+}
+
+ADLX_RESULT resultOf(int error) {
+    switch (error) {
+        case 0:
+            return ADLX_OK;
+        case EINVAL:
+        case ERANGE:
+            return ADLX_INVALID_ARGS;
+        case kEnotsupp:
+        case EOPNOTSUPP:
+            return ADLX_NOT_SUPPORTED;
+        default:
+            return ADLX_FAIL;
+    }
+}
+
+ADLX_RESULT stage(Kernel& kernel, const std::string& file, const std::vector<std::string>& commands,
+                  const std::vector<std::string>& undo, bool commit) {
+    int error = 0;
+    for (const auto& command : commands) {
+        error = kernel.write(file, command);
+        if (error != 0) break;
+    }
+    if (error == 0 && commit) error = kernel.write(file, commitCommand());
+    if (error == 0) return ADLX_OK;
+    // Never `r`: on RDNA2 and later it resets and commits every overdrive value at once.
+    for (const auto& command : undo) kernel.write(file, command);
+    return resultOf(error);
+}
+
+void notePermissionRefused(const std::string& path, int error) {
+    Session& s = session();
+    if (s.permissionHintShown) return;
+    s.permissionHintShown = true;
+    std::fprintf(stderr,
+                 "tachyon-amdgpu: the kernel refused to write %s (%s): changing settings needs root, "
+                 "reading them does not; the card keeps its values.\n",
+                 path.c_str(), std::strerror(error));
+}
+
+}  // namespace amdgpu

@@ -1,0 +1,139 @@
+#pragma once
+// A stand-in for the amdgpu kernel driver behind the runtime's attribute seam, built from card
+// trees on disk (a capture or a hand-written fixture, laid out as `<tree>/device/...`).
+//
+// Cards appear as class/drm/card0, card1, ... in the order the trees are given, with their
+// connectors (`device/drm/cardX/cardX-NAME` in the tree) as class/drm/cardN-NAME. A file reads
+// as the tree's bytes until a write changes what it holds; from then on it is rendered the way
+// the kernel of that card's family prints it, in the capture's own spacing, unit case and NUL
+// runs (only the changed numbers move).
+//
+// What the model answers, per family (decided from the pp_od_clk_voltage text):
+// - Every pp_od_clk_voltage write is parsed as the kernel parses it: 1 to 127 bytes, the first
+//   byte names the command (`s`, `m`, `p`, `r`, `c`, or `vc`/`vo`), so a leading space is
+//   EINVAL; numbers are read with base 0 (a leading zero is octal, `08` is EINVAL), separated by
+//   spaces or newlines; a bad token is EINVAL. A command the family does not have is ENOTSUPP
+//   (524); a value outside OD_RANGE is EINVAL.
+// - Polaris: `s|m <level> <MHz> <mV>` (any number of triples). Like the kernel, a level beyond
+//   the table or an incomplete triple is silently ignored (success, nothing changes).
+// - Navi1x: `s 0|1 <MHz>`, `m 1 <MHz>`, `vc 0..2 <MHz> <mV>`.
+// - Navi2x: `s 0|1`, `m 0|1`, `vo <mV>` (no range is printed for the offset, none is checked).
+// - Navi3x: as Navi2x, `vo` checked against VDDGFX_OFFSET.
+// - RDNA4: `s <offset MHz>` (exactly one number), `m 0|1`, `vo`.
+// - APU: `s 0|1`, and `p <core> 0|1 <MHz>` where the text has a CPU clock section. The APU
+//   kernels take these only while power_dpm_force_performance_level is `manual` (EINVAL
+//   otherwise) and check minimum <= maximum at the commit, not at the edit.
+// - Navi1x and Navi2x refuse a minimum above the staged maximum (and a maximum below the staged
+//   minimum) edit by edit; Navi3x and RDNA4 check the table after the whole command. A refused
+//   command changes nothing (the Navi3x kernel in fact keeps what it stored before its check; the
+//   model does not copy that).
+// - Staged and committed tables: an edit changes the staged table, `c` commits it. Reads show
+//   the STAGED table, as the kernel's print functions read the table being edited, so a read-back
+//   alone cannot tell whether `c` was sent: tests ask uncommitted()/committedRead() for that.
+// - `r`: Polaris, Navi1x and the APUs reset the staged table to the boot values and need a `c`;
+//   Navi2x, Navi3x and RDNA4 reset and commit at once (RDNA3/4: the fan settings too).
+// - gpu_od/fan_ctrl (RDNA3 and later): fan_curve takes `<0..4> <C> <percent>` checked against its
+//   OD_RANGE; each single-value file takes `<value>` checked against its own range. `c` commits
+//   the whole shared staged table (clocks included); `r` resets that file's own setting to boot
+//   and commits. Leading spaces are skipped in these files (their kernel parser does that).
+// - Overdrive off (no pp_od_clk_voltage, or the kernel's lone "\n"): every edit is EINVAL.
+// - hwmon power1_cap: an unsigned decimal (base 10) in microwatts, truncated to whole watts,
+//   EINVAL outside [power1_cap_min, power1_cap_max] compared in watts, ERANGE beyond 32 bits.
+//   0 means the default cap on Polaris and "keep the current cap" on the others.
+// - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (0..255) and fan1_target
+//   (fan1_min..fan1_max) are EINVAL unless the mode is manual (1).
+// - power_dpm_force_performance_level takes the kernel's level names.
+// - Any other existing file is read-only: EACCES. A missing file is ENOENT.
+// - Synthesised like a live kernel when the tree lacks them: device/vendor, device,
+//   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
+//   of the device folder (from uevent's DRIVER), class/drm/renderD<128+N>, class/drm/version and
+//   module/amdgpu/parameters/ppfeaturemask (0xffffffff when any card has overdrive, else
+//   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()).
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Attributes.h"
+
+namespace kernelmodel {
+
+inline constexpr int kENOTSUPP = 524;  // the kernel's own code, not in userspace errno.h
+
+enum class Family { None, Polaris, Navi1x, Navi2x, Navi3x, Rdna4, Apu };
+const char* FamilyName(Family family);
+
+struct WriteRecord {
+    std::string path;   // as the runtime gave it
+    std::string bytes;  // exactly the bytes of the one write()
+    int error = 0;      // what the model answered
+};
+
+class KernelModel : public amdgpu::Attributes {
+public:
+    KernelModel();
+    ~KernelModel() override;
+
+    // Adds the tree as the next card; false (and a reason) when it is not a card tree.
+    bool AddCard(const std::filesystem::path& tree, std::string* error = nullptr);
+    // A model of the trees given, in order; fails the whole model when one tree is not a card.
+    static std::unique_ptr<KernelModel> FromTrees(const std::vector<std::filesystem::path>& trees,
+                                                  std::string* error = nullptr);
+
+    amdgpu::ReadResult read(const std::string& path) override;
+    int write(const std::string& path, std::string_view command) override;
+    int list(const std::string& dir, std::vector<std::string>& names) override;
+
+    int CardCount() const;
+    Family FamilyOf(int card) const;
+    // "class/drm/card<N>/device/<relative>", and the hwmon folder's file of that card.
+    static std::string DevicePath(int card, const std::string& relative);
+    std::string HwmonPath(int card, const std::string& file) const;
+
+    // Test hooks.
+    // The next write (to a path ending in pathSuffix, when given) fails with error; nothing changes.
+    void FailNextWrite(int error, std::string pathSuffix = {});
+    // The card is gone: every file of it ENOENT, and it leaves the class/drm listing.
+    void RemoveCard(int card);
+    // Reads since the last ClearReadCounts of this exact path.
+    int ReadCount(const std::string& path) const;
+    // Every read path with its count, in path order.
+    const std::map<std::string, int>& ReadCounts() const { return m_readCounts; }
+    void ClearReadCounts() { m_readCounts.clear(); }
+    // Every write since the last ClearWrites, in order, refused ones included.
+    const std::vector<WriteRecord>& Writes() const { return m_writes; }
+    // Only the accepted writes, as "<path relative to the card's device folder>: <bytes>" lines
+    // with the trailing newline of the command shown as "\n".
+    std::vector<std::string> AcceptedCommands(int card) const;
+    void ClearWrites() { m_writes.clear(); }
+    void SetPpFeatureMask(std::uint32_t mask) { m_ppFeatureMask = mask; }
+    // Replaces a file's bytes as if the kernel now printed them (for broken-text tests).
+    void SetFile(int card, const std::string& relative, std::string bytes);
+    void SetPerformanceLevel(int card, const std::string& level);
+
+    // The overdrive table: staged edits not yet committed.
+    bool Uncommitted(int card) const;
+    // What a read of the file would show if the staged table were the committed one, i.e. what
+    // the card actually runs.
+    std::string CommittedRead(int card, const std::string& relative) const;
+
+    struct Card;
+
+private:
+    struct Resolved;
+    Resolved Resolve(const std::string& path) const;
+    int WriteCard(Card& card, const std::string& relative, std::string_view command);
+
+    std::vector<std::unique_ptr<Card>> m_cards;
+    std::map<std::string, int> m_readCounts;
+    std::vector<WriteRecord> m_writes;
+    std::optional<std::uint32_t> m_ppFeatureMask;
+    std::optional<std::pair<int, std::string>> m_failNext;
+};
+
+}  // namespace kernelmodel
