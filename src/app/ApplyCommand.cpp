@@ -122,7 +122,8 @@ std::vector<Outcome> Outcomes(CTachyonDlg& dlg, const ProfileReading& r) {
 
 PromptAnswer HeadlessPrompts::MessageBox(QWidget*, const QString& text, const QString&, PromptButtons buttons,
                                          PromptIcon) {
-    PrintLine(stderr, QStringLiteral("tachyon: %1: %2").arg(m_profile, text));
+    PrintLine(stderr, m_loading ? QStringLiteral("tachyon: %1: %2").arg(m_profile, text)
+                                : QStringLiteral("tachyon: %1").arg(text));
     return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
 }
 
@@ -180,7 +181,10 @@ int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& p
         qobject_cast<QComboBox*>(dlg.MainControl(1000))->setCurrentIndex(static_cast<int>(position));
         dlg.OnGpuSelChange();
     }
-    if (dlg.LoadProfile() != ADLX_OK) return kApplyProfileRefused;
+    prompts.SetLoading(true);
+    const int loaded = dlg.LoadProfile();
+    prompts.SetLoading(false);
+    if (loaded != ADLX_OK) return kApplyProfileRefused;
     if (!text) {
         PrintLine(stderr, QStringLiteral("tachyon: %1: unable to open file").arg(profile));
         return kApplyProfileRefused;

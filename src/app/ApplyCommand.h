@@ -20,9 +20,12 @@ public:
     std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& request) override;
     void Sleep(int milliseconds) override;
+    // While the profile is read, its messages name the file.
+    void SetLoading(bool loading) { m_loading = loading; }
 
 private:
     QString m_profile;
+    bool m_loading = false;
 };
 
 // Exit statuses of --apply.
