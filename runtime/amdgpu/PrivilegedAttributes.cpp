@@ -30,7 +30,8 @@ bool isExecutable(const std::string& path) {
 
 std::string findWriter() {
     Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&makePrivilegedAttributes), &info) != 0 && info.dli_fname != nullptr) {
+    if (::dladdr(reinterpret_cast<void*>(&makePrivilegedAttributes), &info) != 0 &&
+        info.dli_fname != nullptr) {
         std::string library = info.dli_fname;
         const std::size_t slash = library.rfind('/');
         if (slash != std::string::npos) {
@@ -47,8 +48,10 @@ std::string findPkexec() {
         std::size_t start = 0;
         while (start <= folders.size()) {
             const std::size_t colon = folders.find(':', start);
-            const std::string folder = folders.substr(start, colon == std::string::npos ? colon : colon - start);
-            if (!folder.empty() && folder.front() == '/' && isExecutable(folder + "/pkexec")) return folder + "/pkexec";
+            const std::string folder =
+                folders.substr(start, colon == std::string::npos ? colon : colon - start);
+            if (!folder.empty() && folder.front() == '/' && isExecutable(folder + "/pkexec"))
+                return folder + "/pkexec";
             if (colon == std::string::npos) break;
             start = colon + 1;
         }
@@ -139,10 +142,12 @@ int PrivilegedAttributes::write(const std::string& path, std::string_view comman
     std::string_view value = command;
     if (!value.empty() && value.back() == '\n') value.remove_suffix(1);
     // One command per line to the writer: a second line or a NUL would be a second request.
-    if (value.find('\n') != std::string_view::npos || value.find('\0') != std::string_view::npos) return EINVAL;
+    if (value.find('\n') != std::string_view::npos || value.find('\0') != std::string_view::npos)
+        return EINVAL;
 
     const int error = m_inner->write(path, command);
-    if ((error != EACCES && error != EPERM) || m_options.runningAsRoot || m_root != m_options.writerRoot) return error;
+    if ((error != EACCES && error != EPERM) || m_options.runningAsRoot || m_root != m_options.writerRoot)
+        return error;
     std::string card;
     std::string attribute;
     if (!splitCardPath(path, card, attribute)) return error;
@@ -167,8 +172,9 @@ int PrivilegedAttributes::startSession() {
     }
     const std::string pkexec = findPkexec();
     if (pkexec.empty()) {
-        return refuse("changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
-                      "nothing was written");
+        return refuse(
+            "changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
+            "nothing was written");
     }
 
     int ends[2];
@@ -180,7 +186,8 @@ int PrivilegedAttributes::startSession() {
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
     std::string session = "--session";
-    char* argv[] = {const_cast<char*>(pkexec.c_str()), const_cast<char*>(writer.c_str()), session.data(), nullptr};
+    char* argv[] = {const_cast<char*>(pkexec.c_str()), const_cast<char*>(writer.c_str()), session.data(),
+                    nullptr};
     pid_t pid = -1;
     const int spawned = ::posix_spawn(&pid, pkexec.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -199,10 +206,12 @@ int PrivilegedAttributes::startSession() {
         return 0;
     }
     const int status = started->finish();
-    if (status == 126) return refuse("authentication was cancelled or refused; the card's settings were not changed");
+    if (status == 126)
+        return refuse("authentication was cancelled or refused; the card's settings were not changed");
     if (status == 127) {
-        return refuse("authentication failed or the privileged writer could not be run; the card's settings were "
-                      "not changed");
+        return refuse(
+            "authentication failed or the privileged writer could not be run; the card's settings were "
+            "not changed");
     }
     return refuse("the privileged writer did not start (exit status " + std::to_string(status) +
                   "); the card's settings were not changed");
@@ -227,7 +236,8 @@ int PrivilegedAttributes::writeThroughWriter(const std::string& card, const std:
         if (sendAll(m_session->fd, request) && m_session->readLine(answer)) {
             char* end = nullptr;
             const long error = std::strtol(answer.c_str(), &end, 10);
-            if (end != answer.c_str() && *end == '\0' && error >= 0 && error < 4096) return static_cast<int>(error);
+            if (end != answer.c_str() && *end == '\0' && error >= 0 && error < 4096)
+                return static_cast<int>(error);
             endSession();
             return refuse("the privileged writer answered something else than an error number");
         }

@@ -94,10 +94,12 @@ std::optional<std::int32_t> PowerShown(const std::optional<QString>& offset) {
 std::vector<Outcome> Outcomes(CTachyonDlg& dlg, const ProfileReading& r) {
     const bool gfx = dlg.m_gfxTuningSupported != 0;
     std::vector<Outcome> outcomes{
-        {QStringLiteral("GFX minimum clock (MHz)"), gfx, Number(r.minEngineClock), dlg.EditNumber(kTuningPage, 1007)},
-        {QStringLiteral("GFX maximum clock (MHz)"), gfx, Number(r.maxEngineClock), dlg.EditNumber(kTuningPage, 1008)},
-        {QStringLiteral("Memory maximum clock (MHz)"), dlg.m_vramTuningSupported != 0, Number(r.maxMemoryClock),
-         dlg.EditNumber(kTuningPage, 1010)},
+        {QStringLiteral("GFX minimum clock (MHz)"), gfx, Number(r.minEngineClock),
+         dlg.EditNumber(kTuningPage, 1007)},
+        {QStringLiteral("GFX maximum clock (MHz)"), gfx, Number(r.maxEngineClock),
+         dlg.EditNumber(kTuningPage, 1008)},
+        {QStringLiteral("Memory maximum clock (MHz)"), dlg.m_vramTuningSupported != 0,
+         Number(r.maxMemoryClock), dlg.EditNumber(kTuningPage, 1010)},
         {QStringLiteral("Voltage (mV)"), gfx, Number(r.engineVoltage), dlg.EditNumber(kTuningPage, 1011)},
         {QStringLiteral("GPU Power (%)"), dlg.m_powerTuningSupported != 0, PowerShown(r.powerOffset),
          dlg.EditNumber(kTuningPage, 1012)},
@@ -108,8 +110,8 @@ std::vector<Outcome> Outcomes(CTachyonDlg& dlg, const ProfileReading& r) {
     for (int k = 0; k < 5; ++k) {
         outcomes.push_back({QStringLiteral("Fan point %1 speed (%)").arg(k), fan, Number(r.fanSpeed[k]),
                             dlg.EditNumber(kFanPage, 1023 + 2 * k)});
-        outcomes.push_back({QStringLiteral("Fan point %1 temperature (°C)").arg(k), fan, Number(r.fanTemperature[k]),
-                            dlg.EditNumber(kFanPage, 1024 + 2 * k)});
+        outcomes.push_back({QStringLiteral("Fan point %1 temperature (°C)").arg(k), fan,
+                            Number(r.fanTemperature[k]), dlg.EditNumber(kFanPage, 1024 + 2 * k)});
     }
     std::optional<std::int32_t> zeroRpm;
     if (r.zeroRpm) zeroRpm = TextToInt(*r.zeroRpm) != 0 ? 1 : 0;
@@ -129,11 +131,14 @@ PromptAnswer HeadlessPrompts::MessageBox(QWidget*, const QString& text, const QS
 
 std::optional<QString> HeadlessPrompts::OpenFileName(QWidget*, const FileDialogRequest&) { return m_profile; }
 
-std::optional<QString> HeadlessPrompts::SaveFileName(QWidget*, const FileDialogRequest&) { return std::nullopt; }
+std::optional<QString> HeadlessPrompts::SaveFileName(QWidget*, const FileDialogRequest&) {
+    return std::nullopt;
+}
 
 void HeadlessPrompts::Sleep(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
 
-int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& profile, std::optional<unsigned> gpu) {
+int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& profile,
+                    std::optional<unsigned> gpu) {
     CTachyonDlg dlg(adlx, prompts);
     dlg.OnInitDialog();
     const std::vector<GpuEntry> gpus = ListedGpus(dlg);
@@ -160,16 +165,17 @@ int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& p
             }
         }
         if (matching.size() != 1) {
-            PrintLine(stderr, identity.devId.isEmpty()
-                                  ? QStringLiteral("tachyon: %1: the profile names no GPU; choose one with --gpu N:")
-                                        .arg(profile)
-                              : matching.empty()
-                                  ? QStringLiteral("tachyon: %1: the profile is for DevID %2, RevID %3, which no GPU "
-                                                   "here is; choose one with --gpu N:")
-                                        .arg(profile, identity.devId, identity.revId)
-                                  : QStringLiteral("tachyon: %1: several GPUs are DevID %2, RevID %3; choose one "
-                                                   "with --gpu N:")
-                                        .arg(profile, identity.devId, identity.revId));
+            PrintLine(stderr,
+                      identity.devId.isEmpty()
+                          ? QStringLiteral("tachyon: %1: the profile names no GPU; choose one with --gpu N:")
+                                .arg(profile)
+                      : matching.empty()
+                          ? QStringLiteral("tachyon: %1: the profile is for DevID %2, RevID %3, which no GPU "
+                                           "here is; choose one with --gpu N:")
+                                .arg(profile, identity.devId, identity.revId)
+                          : QStringLiteral("tachyon: %1: several GPUs are DevID %2, RevID %3; choose one "
+                                           "with --gpu N:")
+                                .arg(profile, identity.devId, identity.revId));
             PrintGpuList(gpus);
             return kApplyNoSuchGpu;
         }

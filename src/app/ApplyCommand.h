@@ -15,8 +15,8 @@ class ADLXHelper;
 class HeadlessPrompts : public Prompts {
 public:
     explicit HeadlessPrompts(QString profile) : m_profile(std::move(profile)) {}
-    PromptAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, PromptButtons buttons,
-                            PromptIcon icon) override;
+    PromptAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                            PromptButtons buttons, PromptIcon icon) override;
     std::optional<QString> OpenFileName(QWidget* owner, const FileDialogRequest& request) override;
     std::optional<QString> SaveFileName(QWidget* owner, const FileDialogRequest& request) override;
     void Sleep(int milliseconds) override;
@@ -37,4 +37,5 @@ enum ApplyStatus : int {
 };
 
 // Runs with the runtime already started; returns an ApplyStatus.
-int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& profile, std::optional<unsigned> gpu);
+int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& profile,
+                    std::optional<unsigned> gpu);

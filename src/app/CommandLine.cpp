@@ -51,7 +51,8 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
         }
         if (name == QStringLiteral("--apply")) {
             const std::optional<QString> profile = takeValue();
-            if (!profile || profile->isEmpty()) return Invalid(QStringLiteral("--apply needs a profile file"));
+            if (!profile || profile->isEmpty())
+                return Invalid(QStringLiteral("--apply needs a profile file"));
             if (line.mode == CommandMode::Apply) return Invalid(QStringLiteral("--apply given twice"));
             line.mode = CommandMode::Apply;
             line.profile = *profile;

@@ -9,9 +9,9 @@ enum class CommandMode { Window, Help, Version, Apply, Invalid };
 
 struct CommandLine {
     CommandMode mode = CommandMode::Window;
-    QString profile;               // --apply
-    std::optional<unsigned> gpu;   // --gpu: a position in the GPU list, from 0
-    QString error;                 // what was wrong, for Invalid
+    QString profile;              // --apply
+    std::optional<unsigned> gpu;  // --gpu: a position in the GPU list, from 0
+    QString error;                // what was wrong, for Invalid
 };
 
 CommandLine ParseCommandLine(int argc, char* argv[]);

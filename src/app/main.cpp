@@ -29,14 +29,20 @@ int RunApply(char* program, const CommandLine& command) {
 int main(int argc, char* argv[]) {
     const CommandLine command = ParseCommandLine(argc, argv);
     switch (command.mode) {
-        case CommandMode::Help: std::fputs(UsageText().toLocal8Bit().constData(), stdout); return 0;
-        case CommandMode::Version: std::printf("tachyon %s\n", TACHYON_VERSION); return 0;
+        case CommandMode::Help:
+            std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+            return 0;
+        case CommandMode::Version:
+            std::printf("tachyon %s\n", TACHYON_VERSION);
+            return 0;
         case CommandMode::Invalid:
             std::fprintf(stderr, "tachyon: %s\n%s", command.error.toLocal8Bit().constData(),
                          UsageText().toLocal8Bit().constData());
             return 2;
-        case CommandMode::Apply: return RunApply(argv[0], command);
-        case CommandMode::Window: break;
+        case CommandMode::Apply:
+            return RunApply(argv[0], command);
+        case CommandMode::Window:
+            break;
     }
 
     QApplication application(argc, argv);

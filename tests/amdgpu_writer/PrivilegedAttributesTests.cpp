@@ -52,15 +52,16 @@ protected:
         m_standins = tree.root().parent_path() / "standins";
         fs::create_directories(m_standins);
         const fs::path pkexec = m_standins / "pkexec";
-        std::ofstream(pkexec) << "#!/bin/sh\n"
-                                 "echo \"$*\" >> \"$STANDIN_LOG\"\n"
-                                 "case \"${STANDIN_ANSWER:-}\" in\n"
-                                 "  cancel) exit 126 ;;\n"
-                                 "  fail) exit 127 ;;\n"
-                                 "esac\n"
-                                 "if [ -n \"${STANDIN_REQUESTS:-}\" ]; then tee -a \"$STANDIN_REQUESTS\" | \"$@\"; "
-                                 "exit; fi\n"
-                                 "exec \"$@\"\n";
+        std::ofstream(pkexec)
+            << "#!/bin/sh\n"
+               "echo \"$*\" >> \"$STANDIN_LOG\"\n"
+               "case \"${STANDIN_ANSWER:-}\" in\n"
+               "  cancel) exit 126 ;;\n"
+               "  fail) exit 127 ;;\n"
+               "esac\n"
+               "if [ -n \"${STANDIN_REQUESTS:-}\" ]; then tee -a \"$STANDIN_REQUESTS\" | \"$@\"; "
+               "exit; fi\n"
+               "exec \"$@\"\n";
         fs::permissions(pkexec, fs::perms::owner_all);
         m_oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
         ::setenv("PATH", (m_standins.string() + ":" + m_oldPath).c_str(), 1);
@@ -69,8 +70,8 @@ protected:
     }
     void TearDown() override {
         ::setenv("PATH", m_oldPath.c_str(), 1);
-        for (const char* name : {"STANDIN_LOG", "STANDIN_ANSWER", "STANDIN_REQUESTS", "TACHYON_WRITER_TEST_ROOT",
-                                 "TACHYON_WRITER_TEST_IDLE_MS"}) {
+        for (const char* name : {"STANDIN_LOG", "STANDIN_ANSWER", "STANDIN_REQUESTS",
+                                 "TACHYON_WRITER_TEST_ROOT", "TACHYON_WRITER_TEST_IDLE_MS"}) {
             ::unsetenv(name);
         }
     }
@@ -81,8 +82,8 @@ protected:
         options.writerRoot = tree.root().string();
         options.runningAsRoot = root;
         options.now = [this] { return m_now; };
-        return std::make_unique<amdgpu::PrivilegedAttributes>(std::make_unique<UserFiles>(innerAnswer, &tried),
-                                                              tree.root().string(), options);
+        return std::make_unique<amdgpu::PrivilegedAttributes>(
+            std::make_unique<UserFiles>(innerAnswer, &tried), tree.root().string(), options);
     }
     std::string log() const { return (m_standins / "authentications").string(); }
     std::vector<std::string> authentications() const {
@@ -172,7 +173,8 @@ TEST_F(PrivilegedWrites, TheWritersAndTheKernelsRefusalsComeBackAsTheirErrno) {
     auto attributes = seam();
     CaptureStderr();
     // Not in the writer's list: refused there with EPERM.
-    EXPECT_EQ(attributes->write("class/drm/card0/device/power_dpm_force_performance_level", "manual\n"), EPERM);
+    EXPECT_EQ(attributes->write("class/drm/card0/device/power_dpm_force_performance_level", "manual\n"),
+              EPERM);
     // Outside the grammar: EINVAL, as the kernel would answer.
     EXPECT_EQ(attributes->write("class/drm/card0/device/pp_od_clk_voltage", "s 1 02500\n"), EINVAL);
     // Another driver's card.
@@ -198,7 +200,8 @@ TEST_F(PrivilegedWrites, WritesTheWriterMustNotTakeNeverReachPkexec) {
              {"the real files took it", 0, false, od, "c\n", 0},
              {"the kernel refused the value itself", EINVAL, false, od, "s 1 99999\n", EINVAL},
              {"running as root", EACCES, true, od, "c\n", EACCES},
-             {"not a card's file", EACCES, false, "module/amdgpu/parameters/ppfeaturemask", "0xffffffff\n", EACCES},
+             {"not a card's file", EACCES, false, "module/amdgpu/parameters/ppfeaturemask", "0xffffffff\n",
+              EACCES},
              {"a second line inside the command", EACCES, false, od, "s 1 2000\nc\n", EINVAL},
              {"a NUL inside the command", EACCES, false, od, std::string("c\0", 2), EINVAL},
          }) {
@@ -209,7 +212,8 @@ TEST_F(PrivilegedWrites, WritesTheWriterMustNotTakeNeverReachPkexec) {
     amdgpu::PrivilegedOptions options;
     options.writerPath = binDir() + "/tachyon-sysfs-writer-test";
     options.runningAsRoot = false;
-    amdgpu::PrivilegedAttributes elsewhere(std::make_unique<UserFiles>(EACCES, &tried), tree.root().string(), options);
+    amdgpu::PrivilegedAttributes elsewhere(std::make_unique<UserFiles>(EACCES, &tried), tree.root().string(),
+                                           options);
     EXPECT_EQ(elsewhere.write(od, "c\n"), EACCES);
 
     EXPECT_TRUE(authentications().empty());
@@ -233,9 +237,10 @@ TEST_F(PrivilegedWrites, WithoutPkexecTheUserLearnsWhatIsMissing) {
     CaptureStderr();
     EXPECT_EQ(attributes->write(kSet[2].first, "c\n"), EACCES);
     EXPECT_EQ(attributes->write(kSet[3].first, "1\n"), EACCES);
-    EXPECT_EQ(GetCapturedStderr(),
-              "tachyon: changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
-              "nothing was written\n");
+    EXPECT_EQ(
+        GetCapturedStderr(),
+        "tachyon: changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
+        "nothing was written\n");
 }
 
 }  // namespace

@@ -143,8 +143,9 @@ TEST_F(WriterProgram, TheKernelsRefusalComesBackAsItsErrno) {
 }
 
 TEST_F(WriterProgram, TheInstalledWriterTakesNoRootFromItsEnvironment) {
-    const RunResult result = runProgram(std::string(TACHYON_AMDGPU_DIR) + "/tachyon-sysfs-writer", {"0", "pp_od_clk_voltage", "c"},
-                                        {{"TACHYON_WRITER_TEST_ROOT", tree.root().string()}});
+    const RunResult result =
+        runProgram(std::string(TACHYON_AMDGPU_DIR) + "/tachyon-sysfs-writer", {"0", "pp_od_clk_voltage", "c"},
+                   {{"TACHYON_WRITER_TEST_ROOT", tree.root().string()}});
     EXPECT_NE(result.exitStatus, 0);
     EXPECT_EQ(tree.contents(tree.device() / "pp_od_clk_voltage"), "");
     if (!fs::exists("/sys/class/drm/card0")) {
@@ -176,21 +177,33 @@ TEST(WriterRules, EveryCommandTheRuntimeSendsIsAccepted) {
     using tachyon_writer::checkRequest;
     using tachyon_writer::Verdict;
     const std::vector<std::pair<std::string, std::string>> accepted{
-        {"pp_od_clk_voltage", "s 0 500"},       {"pp_od_clk_voltage", "s 7 1340 1150"},
-        {"pp_od_clk_voltage", "m 2 2000 950"},  {"pp_od_clk_voltage", "m 1 1750"},
-        {"pp_od_clk_voltage", "vc 2 2100 1100"}, {"pp_od_clk_voltage", "vo -100"},
-        {"pp_od_clk_voltage", "vo 0"},          {"pp_od_clk_voltage", "s -500"},
-        {"pp_od_clk_voltage", "s 250"},         {"pp_od_clk_voltage", "p 0 1 3500"},
-        {"pp_od_clk_voltage", "c"},             {"pp_od_clk_voltage", "r"},
-        {"gpu_od/fan_ctrl/fan_curve", "0 25 30"}, {"gpu_od/fan_ctrl/fan_curve", "c"},
-        {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "1"}, {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "c"},
-        {"pp_od_clk_voltage", "vc 0 -30"},       {"pp_od_clk_voltage", "vc 5 0"},
-        {"hwmon/hwmon12/power1_cap", "0"},      {"hwmon/hwmon0/power1_cap", "340000000"},
+        {"pp_od_clk_voltage", "s 0 500"},
+        {"pp_od_clk_voltage", "s 7 1340 1150"},
+        {"pp_od_clk_voltage", "m 2 2000 950"},
+        {"pp_od_clk_voltage", "m 1 1750"},
+        {"pp_od_clk_voltage", "vc 2 2100 1100"},
+        {"pp_od_clk_voltage", "vo -100"},
+        {"pp_od_clk_voltage", "vo 0"},
+        {"pp_od_clk_voltage", "s -500"},
+        {"pp_od_clk_voltage", "s 250"},
+        {"pp_od_clk_voltage", "p 0 1 3500"},
+        {"pp_od_clk_voltage", "c"},
+        {"pp_od_clk_voltage", "r"},
+        {"gpu_od/fan_ctrl/fan_curve", "0 25 30"},
+        {"gpu_od/fan_ctrl/fan_curve", "c"},
+        {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "1"},
+        {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "c"},
+        {"pp_od_clk_voltage", "vc 0 -30"},
+        {"pp_od_clk_voltage", "vc 5 0"},
+        {"hwmon/hwmon12/power1_cap", "0"},
+        {"hwmon/hwmon0/power1_cap", "340000000"},
     };
     for (const auto& [attribute, value] : accepted) {
-        EXPECT_EQ(checkRequest("12", attribute, value).verdict, Verdict::Accepted) << attribute << " " << value;
+        EXPECT_EQ(checkRequest("12", attribute, value).verdict, Verdict::Accepted)
+            << attribute << " " << value;
     }
-    EXPECT_EQ(checkRequest("0", "pp_od_clk_voltage", std::string("s 1 2000\0", 9)).verdict, Verdict::BadValue);
+    EXPECT_EQ(checkRequest("0", "pp_od_clk_voltage", std::string("s 1 2000\0", 9)).verdict,
+              Verdict::BadValue);
 }
 
 }  // namespace

@@ -21,13 +21,15 @@ void writeFile(const fs::path& file, const std::string& text) {
 }
 
 // A PCI device with its drm card folder, and the class link to it.
-fs::path addCard(const fs::path& root, const std::string& card, const std::string& slot, const std::string& driver) {
+fs::path addCard(const fs::path& root, const std::string& card, const std::string& slot,
+                 const std::string& driver) {
     const fs::path device = root / "devices/pci0000:00" / slot;
     writeFile(device / "uevent", "DRIVER=" + driver + "\nPCI_SLOT_NAME=" + slot + "\n");
     fs::create_directories(device / "drm" / card);
     fs::create_directory_symlink("../../../" + slot, device / "drm" / card / "device");
     fs::create_directories(root / "class/drm");
-    fs::create_directory_symlink("../../devices/pci0000:00/" + slot + "/drm/" + card, root / "class/drm" / card);
+    fs::create_directory_symlink("../../devices/pci0000:00/" + slot + "/drm/" + card,
+                                 root / "class/drm" / card);
     return device;
 }
 
@@ -41,8 +43,8 @@ WriterTree::WriterTree() {
     // card0: an amdgpu card with every kind of tuning file.
     const fs::path device = addCard(m_root, "card0", "0000:0c:00.0", "amdgpu");
     for (const char* file : {"pp_od_clk_voltage", "hwmon/hwmon3/power1_cap", "hwmon/hwmon3/pwm1_enable",
-                             "hwmon/hwmon3/pwm1", "gpu_od/fan_ctrl/fan_curve", "gpu_od/fan_ctrl/fan_zero_rpm_enable",
-                             "power_dpm_force_performance_level"}) {
+                             "hwmon/hwmon3/pwm1", "gpu_od/fan_ctrl/fan_curve",
+                             "gpu_od/fan_ctrl/fan_zero_rpm_enable", "power_dpm_force_performance_level"}) {
         writeFile(device / file, "");
     }
     writeFile(m_root / "outside/target", "");
@@ -107,8 +109,10 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, (folder / "in").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (folder / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (folder / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, (folder / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (folder / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     pid_t pid = -1;
     RunResult result;
     if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {

@@ -26,7 +26,9 @@ public:
     explicit UserView(amdgpu::Attributes& files) : m_files(files) {}
     amdgpu::ReadResult read(const std::string& path) override { return m_files.read(path); }
     int write(const std::string&, std::string_view) override { return EACCES; }
-    int list(const std::string& dir, std::vector<std::string>& names) override { return m_files.list(dir, names); }
+    int list(const std::string& dir, std::vector<std::string>& names) override {
+        return m_files.list(dir, names);
+    }
 
 private:
     amdgpu::Attributes& m_files;
@@ -45,7 +47,8 @@ protected:
         ASSERT_TRUE(model);
         m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(m_module, nullptr) << ::dlerror();
-        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
+        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
+            ::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
         ASSERT_NE(m_use, nullptr);
     }
     void TearDown() override {
@@ -136,8 +139,10 @@ TEST_F(ApplyOnAmdgpu, AValueTheKernelRefusesEndsWithStatusOne) {
     values.maxEngineClock = QStringLiteral("4500");  // beyond OD_RANGE's 4000 MHz
     const Outcome outcome = Apply(*model, values);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(outcome.out.find("GFX maximum clock (MHz): 2655 (asked 4500)\n"), std::string::npos) << outcome.out;
-    EXPECT_NE(outcome.err.find("GFX maximum clock (MHz): asked 4500, the card kept 2655\n"), std::string::npos)
+    EXPECT_NE(outcome.out.find("GFX maximum clock (MHz): 2655 (asked 4500)\n"), std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.err.find("GFX maximum clock (MHz): asked 4500, the card kept 2655\n"),
+              std::string::npos)
         << outcome.err;
     // Everything else of the profile still reached the card.
     EXPECT_NE(outcome.out.find("GFX minimum clock (MHz): 800\n"), std::string::npos) << outcome.out;
@@ -165,13 +170,16 @@ TEST_F(ApplyOnAmdgpu, ForAUserACancelledAuthenticationWritesNothingAndSaysWhy) {
     QFile log(pkexec + ".log");
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll().count('\n'), 1) << "one authentication for the whole profile";
-    const std::string cancelled = "tachyon: authentication was cancelled or refused; the card's settings were not changed\n";
+    const std::string cancelled =
+        "tachyon: authentication was cancelled or refused; the card's settings were not changed\n";
     const std::size_t said = outcome.err.find(cancelled);
     EXPECT_NE(said, std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err.find(cancelled, said + 1), std::string::npos) << "said once";
     // The read-back shows the card as it was.
-    EXPECT_NE(outcome.out.find("GFX maximum clock (MHz): 2655 (asked 2500)\n"), std::string::npos) << outcome.out;
-    EXPECT_NE(outcome.err.find("GFX maximum clock (MHz): asked 2500, the card kept 2655\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find("GFX maximum clock (MHz): 2655 (asked 2500)\n"), std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.err.find("GFX maximum clock (MHz): asked 2500, the card kept 2655\n"),
+              std::string::npos);
 }
 
 }  // namespace

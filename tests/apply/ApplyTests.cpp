@@ -66,7 +66,8 @@ protected:
         env.insert(QStringLiteral("TACHYON_SIM_TRACE"), tracePath);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
         process.setProcessEnvironment(env);
-        process.start(QString::fromStdString(ADLXHelper::ExecutableFolder()) + QStringLiteral("/tachyon"), args);
+        process.start(QString::fromStdString(ADLXHelper::ExecutableFolder()) + QStringLiteral("/tachyon"),
+                      args);
         EXPECT_TRUE(process.waitForFinished(60000));
         ProgramRun run;
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -115,10 +116,12 @@ TEST_F(ApplyCommand, AppliesTheTuningAndFanSettersInTheOrderOfPlusThenReadsBackA
                        }));
     // After the last setter, the Tuning and Fan pages are read back, and nothing else is.
     const qsizetype last = run.trace.lastIndexOf(setters.last());
-    const QStringList after = Matching(run.trace.mid(last + 1), QStringLiteral("\\.(Get|Is)[A-Z]\\w* .*-> 0"));
-    const QStringList reads = Matching(after, QStringLiteral(
-        "GetGPUMinFrequency|GetGPUMaxFrequency|GetGPUVoltage|GetMaxVRAMFrequency|GetMemoryTimingDescription|"
-        "GetPowerLimit|GetTDCLimit|IsEnabled|GetFanTuningStates|GetZeroRPMState"));
+    const QStringList after =
+        Matching(run.trace.mid(last + 1), QStringLiteral("\\.(Get|Is)[A-Z]\\w* .*-> 0"));
+    const QStringList reads = Matching(
+        after, QStringLiteral("GetGPUMinFrequency|GetGPUMaxFrequency|GetGPUVoltage|GetMaxVRAMFrequency|"
+                              "GetMemoryTimingDescription|"
+                              "GetPowerLimit|GetTDCLimit|IsEnabled|GetFanTuningStates|GetZeroRPMState"));
     EXPECT_EQ(reads.size(), 10) << after.join(u'\n').toStdString();
     EXPECT_TRUE(Matching(run.trace, QStringLiteral("^IADLX(3D|Display).*\\.Set")).isEmpty());
 
@@ -149,10 +152,12 @@ TEST_F(ApplyCommand, PicksTheGpuTheProfileNamesAndSkipsWhatItDoesNotSupport) {
     values.powerOffset = QStringLiteral("-20");
     const ProgramRun run = Tachyon({QStringLiteral("--apply"), WriteProfile(values)});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("GPU 1: Simulated Radeon 780M Graphics\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("GPU 1: Simulated Radeon 780M Graphics\n")))
+        << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("GFX maximum clock (MHz): not supported by this GPU\n")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("GPU Power (%): 80\n")));
-    EXPECT_EQ(Matching(run.trace, QStringLiteral("\\.Set")), QStringList{"IADLXManualPowerTuning.SetPowerLimit -20 -> 0"});
+    EXPECT_EQ(Matching(run.trace, QStringLiteral("\\.Set")),
+              QStringList{"IADLXManualPowerTuning.SetPowerLimit -20 -> 0"});
     EXPECT_FALSE(Matching(run.trace, QStringLiteral("GetManualPowerTuning gpu1")).isEmpty());
 }
 
@@ -160,8 +165,8 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
     ProfileValues otherCard = Gpu0Profile();
     otherCard.devId = QStringLiteral("73BF");
     otherCard.revId = QStringLiteral("C1");
-    const QString tooLarge = WriteFile(QStringLiteral("large.xml"), ProfileText(Gpu0Profile()) +
-                                                                        QByteArray(kMaxProfileBytes, ' '));
+    const QString tooLarge = WriteFile(QStringLiteral("large.xml"),
+                                       ProfileText(Gpu0Profile()) + QByteArray(kMaxProfileBytes, ' '));
     struct Case {
         QString what;
         QStringList args;
@@ -170,15 +175,23 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
     };
     const QString profile = WriteProfile(Gpu0Profile());
     const QList<Case> cases{
-        {"a profile for another card", {"--apply", WriteProfile(otherCard, "other.xml")}, 4,
+        {"a profile for another card",
+         {"--apply", WriteProfile(otherCard, "other.xml")},
+         4,
          "the profile is for DevID 73BF, RevID C1, which no GPU here is; choose one with --gpu N:\n"
          "  GPU 0: Simulated Radeon RX 7900 XTX (DevID 744C, RevID C8)\n"
          "  GPU 1: Simulated Radeon 780M Graphics (DevID 15BF, RevID C1)\n"},
         {"no such GPU", {"--apply", profile, "--gpu", "2"}, 4, "tachyon: there is no GPU 2; the GPUs are:\n"},
-        {"a missing file", {"--apply", folder.filePath("missing.xml")}, 3, "missing.xml: unable to open file\n"},
+        {"a missing file",
+         {"--apply", folder.filePath("missing.xml")},
+         3,
+         "missing.xml: unable to open file\n"},
         {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not supported\n"},
         {"a file too large", {"--apply", tooLarge}, 3, "large.xml: maximum file size 1024kB\n"},
-        {"an unknown option", {"--apply", profile, "--force"}, 2, "tachyon: unknown option --force\nUsage: tachyon"},
+        {"an unknown option",
+         {"--apply", profile, "--force"},
+         2,
+         "tachyon: unknown option --force\nUsage: tachyon"},
         {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply\n"},
         {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
         {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
@@ -199,11 +212,13 @@ TEST_F(ApplyCommand, AValueTheCardRefusesMakesTheExitStatusOneAndNamesWhatItKept
     values.fanTemperature[3] = QStringLiteral("40");  // falls below point 2: the curve is refused
     const ProgramRun run = Tachyon({QStringLiteral("--apply"), WriteProfile(values)});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("GFX maximum clock (MHz): 2500 (asked 9999)\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("GFX maximum clock (MHz): 2500 (asked 9999)\n")))
+        << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("GFX minimum clock (MHz): 800\n")));
     EXPECT_TRUE(run.err.contains(QStringLiteral("GFX maximum clock (MHz): asked 9999, the card kept 2500\n")))
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Fan point 3 temperature (°C): asked 40, the card kept 80\n")));
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("Fan point 3 temperature (°C): asked 40, the card kept 80\n")));
     EXPECT_TRUE(Matching(run.trace, QStringLiteral("SetFanTuningStates")).isEmpty());
 }
 

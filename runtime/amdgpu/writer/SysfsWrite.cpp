@@ -42,7 +42,8 @@ std::vector<std::string> components(std::string_view path) {
     std::size_t start = 0;
     while (start <= path.size()) {
         const std::size_t slash = path.find('/', start);
-        const std::string_view part = path.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        const std::string_view part =
+            path.substr(start, slash == std::string_view::npos ? slash : slash - start);
         if (!part.empty()) parts.emplace_back(part);
         if (slash == std::string_view::npos) break;
         start = slash + 1;
@@ -55,7 +56,8 @@ Fd openFolderBelow(int from, const std::vector<std::string>& parts, std::size_t 
     Fd current(::fcntl(from, F_DUPFD_CLOEXEC, 0));
     for (std::size_t i = 0; i < count && current.get() >= 0; ++i) {
         if (parts[i] == "." || parts[i] == "..") return Fd();
-        current = Fd(::openat(current.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        current =
+            Fd(::openat(current.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     return current;
 }
@@ -83,7 +85,9 @@ bool isAmdgpu(int device) {
     return false;
 }
 
-WriteOutcome refused(WriteStage stage, int error, std::string reason) { return {stage, error, std::move(reason)}; }
+WriteOutcome refused(WriteStage stage, int error, std::string reason) {
+    return {stage, error, std::move(reason)};
+}
 
 }  // namespace
 
@@ -94,37 +98,50 @@ WriteOutcome writeAttribute(const std::string& root, std::string_view card, std:
     // cardN and its device link are the kernel's own links into <root>/devices: resolve them once
     // and accept only a folder that stays under <root>/devices. From there on nothing is followed.
     const std::string rootReal = realPath(root);
-    if (rootReal.empty()) return refused(WriteStage::DeviceRefused, ENOENT, "the sysfs root " + root + " is missing");
+    if (rootReal.empty())
+        return refused(WriteStage::DeviceRefused, ENOENT, "the sysfs root " + root + " is missing");
     const std::string deviceReal = realPath(root + "/class/drm/" + cardName + "/device");
-    if (deviceReal.empty()) return refused(WriteStage::DeviceRefused, ENOENT, cardName + " has no device folder");
+    if (deviceReal.empty())
+        return refused(WriteStage::DeviceRefused, ENOENT, cardName + " has no device folder");
     const std::string devices = (rootReal == "/" ? std::string() : rootReal) + "/devices/";
     if (deviceReal.compare(0, devices.size(), devices) != 0) {
-        return refused(WriteStage::DeviceRefused, EPERM, cardName + "'s device folder lies outside " + devices);
+        return refused(WriteStage::DeviceRefused, EPERM,
+                       cardName + "'s device folder lies outside " + devices);
     }
 
     // The resolved path is walked again without following links, so a folder swapped for a link
     // after the resolution is refused rather than followed.
     Fd rootFd(::open(rootReal.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (rootFd.get() < 0) return refused(WriteStage::DeviceRefused, errno, "cannot open " + rootReal);
-    const std::vector<std::string> deviceParts = components(std::string_view(deviceReal).substr(rootReal == "/" ? 1 : rootReal.size()));
+    const std::vector<std::string> deviceParts =
+        components(std::string_view(deviceReal).substr(rootReal == "/" ? 1 : rootReal.size()));
     Fd device = openFolderBelow(rootFd.get(), deviceParts, deviceParts.size());
-    if (device.get() < 0) return refused(WriteStage::DeviceRefused, EPERM, cardName + "'s device folder changed under the writer");
-    if (!isAmdgpu(device.get())) return refused(WriteStage::DeviceRefused, EPERM, cardName + " is not driven by amdgpu");
+    if (device.get() < 0)
+        return refused(WriteStage::DeviceRefused, EPERM,
+                       cardName + "'s device folder changed under the writer");
+    if (!isAmdgpu(device.get()))
+        return refused(WriteStage::DeviceRefused, EPERM, cardName + " is not driven by amdgpu");
 
     const std::vector<std::string> parts = components(attribute);
     if (parts.empty()) return refused(WriteStage::FileRefused, EINVAL, "no attribute named");
     Fd folder = openFolderBelow(device.get(), parts, parts.size() - 1);
     if (folder.get() < 0) {
-        return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + ": a folder on the way is missing or a link");
+        return refused(WriteStage::FileRefused, EPERM,
+                       std::string(attribute) + ": a folder on the way is missing or a link");
     }
     // Non-blocking, so a FIFO planted in a test tree is refused instead of hanging the writer.
-    Fd file(::openat(folder.get(), parts.back().c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    Fd file(::openat(folder.get(), parts.back().c_str(),
+                     O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         const int error = errno;
-        if (error == ELOOP) return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is a link");
-        if (error == ENOENT) return refused(WriteStage::FileRefused, ENOENT, std::string(attribute) + " does not exist");
-        if (error == ENXIO || error == EISDIR) return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is not a plain file");
-        return refused(WriteStage::KernelRefused, error, std::string(attribute) + ": " + std::strerror(error));
+        if (error == ELOOP)
+            return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is a link");
+        if (error == ENOENT)
+            return refused(WriteStage::FileRefused, ENOENT, std::string(attribute) + " does not exist");
+        if (error == ENXIO || error == EISDIR)
+            return refused(WriteStage::FileRefused, EPERM, std::string(attribute) + " is not a plain file");
+        return refused(WriteStage::KernelRefused, error,
+                       std::string(attribute) + ": " + std::strerror(error));
     }
     struct stat status {};
     if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -136,10 +153,12 @@ WriteOutcome writeAttribute(const std::string& root, std::string_view card, std:
     const ssize_t written = ::write(file.get(), command.data(), command.size());
     if (written < 0) {
         const int error = errno;
-        return refused(WriteStage::KernelRefused, error, std::string(attribute) + ": " + std::strerror(error));
+        return refused(WriteStage::KernelRefused, error,
+                       std::string(attribute) + ": " + std::strerror(error));
     }
     if (static_cast<std::size_t>(written) != command.size()) {
-        return refused(WriteStage::KernelRefused, EIO, std::string(attribute) + ": the kernel took only part of the command");
+        return refused(WriteStage::KernelRefused, EIO,
+                       std::string(attribute) + ": the kernel took only part of the command");
     }
     return {};
 }

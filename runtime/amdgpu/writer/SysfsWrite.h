@@ -8,7 +8,7 @@
 namespace tachyon_writer {
 
 enum class WriteStage {
-    Written,       // the kernel took the command
+    Written,        // the kernel took the command
     DeviceRefused,  // no such card, not an amdgpu device, or its folder lies outside <root>/devices
     FileRefused,    // the attribute is missing, a link, or not a plain file
     KernelRefused,  // open or write failed: `error` is the kernel's errno

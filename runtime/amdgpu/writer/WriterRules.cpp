@@ -61,7 +61,8 @@ bool splitWords(std::string_view value, std::vector<std::string_view>& words) {
     std::size_t start = 0;
     while (true) {
         const std::size_t space = value.find(' ', start);
-        const std::string_view word = value.substr(start, space == std::string_view::npos ? space : space - start);
+        const std::string_view word =
+            value.substr(start, space == std::string_view::npos ? space : space - start);
         if (word.empty()) return false;
         words.push_back(word);
         if (space == std::string_view::npos) return true;
@@ -97,11 +98,14 @@ bool matches(Grammar grammar, std::string_view value) {
     std::vector<std::string_view> words;
     if (!splitWords(value, words)) return false;
     switch (grammar) {
-        case Grammar::OverdriveTable: return overdriveCommand(words);
+        case Grammar::OverdriveTable:
+            return overdriveCommand(words);
         case Grammar::FanCurvePoint:
             return isCommitOrReset(value) || (words.size() == 3 && allUnsigned(words, 0));
-        case Grammar::FanSwitch: return isCommitOrReset(value) || value == "0" || value == "1";
-        case Grammar::Microwatts: return words.size() == 1 && isUnsigned(value);
+        case Grammar::FanSwitch:
+            return isCommitOrReset(value) || value == "0" || value == "1";
+        case Grammar::Microwatts:
+            return words.size() == 1 && isUnsigned(value);
     }
     return false;
 }
@@ -143,14 +147,16 @@ std::string printable(std::string_view text) {
 
 Check checkCard(std::string_view card) {
     if (!isPlainNumber(card, 3)) {
-        return {Verdict::BadCard, "card number \"" + printable(card) + "\" refused: digits only, 0 to 999, no leading zero"};
+        return {Verdict::BadCard,
+                "card number \"" + printable(card) + "\" refused: digits only, 0 to 999, no leading zero"};
     }
     return {};
 }
 
 Check checkAttribute(std::string_view attribute) {
     if (findRule(attribute) == nullptr) {
-        return {Verdict::BadAttribute, "attribute \"" + printable(attribute) + "\" refused: not one of the tuning files"};
+        return {Verdict::BadAttribute,
+                "attribute \"" + printable(attribute) + "\" refused: not one of the tuning files"};
     }
     return {};
 }

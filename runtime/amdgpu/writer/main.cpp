@@ -62,11 +62,13 @@ bool loadSettings(Settings& settings) {
 #ifdef TACHYON_WRITER_TEST_BUILD
     const char* root = std::getenv("TACHYON_WRITER_TEST_ROOT");
     if (root == nullptr || *root != '/') {
-        std::fprintf(stderr, "%s (test build): TACHYON_WRITER_TEST_ROOT must name an absolute folder\n", kName);
+        std::fprintf(stderr, "%s (test build): TACHYON_WRITER_TEST_ROOT must name an absolute folder\n",
+                     kName);
         return false;
     }
     settings.root = root;
-    if (const char* idle = std::getenv("TACHYON_WRITER_TEST_IDLE_MS")) settings.idleMilliseconds = std::atoi(idle);
+    if (const char* idle = std::getenv("TACHYON_WRITER_TEST_IDLE_MS"))
+        settings.idleMilliseconds = std::atoi(idle);
 #else
     (void)settings;
 #endif
@@ -86,7 +88,8 @@ struct Answer {
     int error = 0;  // the errno sent back; 0 when written
 };
 
-Answer handle(const Settings& settings, std::string_view card, std::string_view attribute, std::string_view value) {
+Answer handle(const Settings& settings, std::string_view card, std::string_view attribute,
+              std::string_view value) {
     const Check check = tachyon_writer::checkRequest(card, attribute, value);
     if (check.verdict != Verdict::Accepted) {
         std::fprintf(stderr, "%s: %s\n", kName, check.reason.c_str());
@@ -95,17 +98,18 @@ Answer handle(const Settings& settings, std::string_view card, std::string_view 
     }
     const WriteOutcome outcome = tachyon_writer::writeAttribute(settings.root, card, attribute, value);
     switch (outcome.stage) {
-        case WriteStage::Written: return {};
+        case WriteStage::Written:
+            return {};
         case WriteStage::DeviceRefused:
-            std::fprintf(stderr, "%s: card%.*s refused: %s\n", kName, static_cast<int>(card.size()), card.data(),
-                         outcome.reason.c_str());
+            std::fprintf(stderr, "%s: card%.*s refused: %s\n", kName, static_cast<int>(card.size()),
+                         card.data(), outcome.reason.c_str());
             return {kDeviceRefused, outcome.error};
         case WriteStage::FileRefused:
             std::fprintf(stderr, "%s: refused: %s\n", kName, outcome.reason.c_str());
             return {kFileRefused, outcome.error};
         case WriteStage::KernelRefused:
-            std::fprintf(stderr, "%s: the kernel refused %.*s: %s (errno %d)\n", kName, static_cast<int>(value.size()),
-                         value.data(), outcome.reason.c_str(), outcome.error);
+            std::fprintf(stderr, "%s: the kernel refused %.*s: %s (errno %d)\n", kName,
+                         static_cast<int>(value.size()), value.data(), outcome.reason.c_str(), outcome.error);
             return {kKernelRefused, outcome.error};
     }
     return {kKernelRefused, EIO};
@@ -130,7 +134,8 @@ int answerLine(const Settings& settings, std::string_view line) {
         std::fprintf(stderr, "%s: a request is \"CARD ATTRIBUTE VALUE\"\n", kName);
         return EINVAL;
     }
-    return handle(settings, line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1))
+    return handle(settings, line.substr(0, first), line.substr(first + 1, second - first - 1),
+                  line.substr(second + 1))
         .error;
 }
 
