@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "PrivilegedAttributes.h"
+
 namespace amdgpu {
 
 Session& session() {
@@ -16,7 +18,8 @@ Attributes& Session::attributes() {
     if (m_standIn != nullptr) return *m_standIn;
     if (!m_posix) {
         const char* root = std::getenv("TACHYON_SYSFS_ROOT");
-        m_posix = makePosixAttributes(root != nullptr && *root != '\0' ? root : "/sys");
+        const std::string files = root != nullptr && *root != '\0' ? root : "/sys";
+        m_posix = makePrivilegedAttributes(makePosixAttributes(files), files);
     }
     return *m_posix;
 }

@@ -1,0 +1,81 @@
+#pragma once
+// Writes from a normal desktop session. The kernel's tuning files are writable by root only; when
+// the real files refuse a write with EACCES or EPERM and Tachyon does not run as root, the command
+// goes to the privileged writer (tachyon-sysfs-writer), started through pkexec.
+//
+// One Set, one authentication: the first refused write starts one writer session through pkexec
+// and keeps it, so every later write of this Set and of the following ones goes down the same pipe
+// without asking again. The session ends with this object (the runtime terminates), or by itself
+// after five idle minutes; a write after that starts a new session and asks again.
+//
+// Cancel or failed authentication (pkexec exits 126 or 127): the write fails with EACCES, nothing
+// is written, and one line on standard error says why. The refusal is remembered for a few
+// seconds (kRefusalMemory, counted from the moment pkexec gave up), so the remaining files of the
+// same Set fail at once instead of asking again for each; pressing Set again later asks again.
+//
+// pkexec is looked up in PATH (then /usr/bin/pkexec): a pkexec of the user's choosing only ever
+// runs with the user's own rights, so the lookup gives nothing away, and tests put a stand-in first.
+// Reads and listings go to the inner seam unchanged: reading needs no privilege.
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Attributes.h"
+
+namespace amdgpu {
+
+struct PrivilegedOptions {
+    using Clock = std::chrono::steady_clock;
+
+    // The writer program; empty: beside this library, else the installed one (libexec).
+    std::string writerPath;
+    // The root the writer serves. Only a seam over this same root hands writes to the writer, so a
+    // stand-in tree (TACHYON_SYSFS_ROOT) is never redirected to the real cards.
+    std::string writerRoot = "/sys";
+    // True when this process may write the files itself: then no writer is ever started.
+    bool runningAsRoot = ::geteuid() == 0;
+    // The time source for remembering a refusal.
+    std::function<Clock::time_point()> now = [] { return Clock::now(); };
+};
+
+inline constexpr std::chrono::seconds kRefusalMemory{3};
+
+class PrivilegedAttributes final : public Attributes {
+public:
+    // inner: the real files under root.
+    PrivilegedAttributes(std::unique_ptr<Attributes> inner, std::string root, PrivilegedOptions options = {});
+    ~PrivilegedAttributes() override;
+    PrivilegedAttributes(const PrivilegedAttributes&) = delete;
+    PrivilegedAttributes& operator=(const PrivilegedAttributes&) = delete;
+
+    ReadResult read(const std::string& path) override;
+    // The inner seam first; on EACCES/EPERM (not root, a card's tuning file, same root as the
+    // writer) the writer's answer: 0, the kernel's errno, or EACCES when it could not be reached.
+    // A command may end in one newline; any other newline or a NUL is refused with EINVAL.
+    int write(const std::string& path, std::string_view command) override;
+    int list(const std::string& dir, std::vector<std::string>& names) override;
+
+private:
+    struct Session;
+    int writeThroughWriter(const std::string& card, const std::string& attribute, std::string_view value);
+    int startSession();
+    void endSession();
+    int refuse(const std::string& message);
+
+    std::unique_ptr<Attributes> m_inner;
+    std::string m_root;
+    PrivilegedOptions m_options;
+    std::unique_ptr<Session> m_session;
+    bool m_refusalRemembered = false;
+    PrivilegedOptions::Clock::time_point m_refusedAt{};
+};
+
+// The real files under root, with the writer behind them for a user who is not root.
+std::unique_ptr<Attributes> makePrivilegedAttributes(std::unique_ptr<Attributes> inner, std::string root);
+
+}  // namespace amdgpu

@@ -1,0 +1,86 @@
+#include "CommandLine.h"
+
+#include <QStringList>
+
+namespace {
+
+// A GPU position: plain decimal digits, within reason.
+std::optional<unsigned> GpuPosition(const QString& text) {
+    if (text.isEmpty() || text.size() > 4) return std::nullopt;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+    }
+    return text.toUInt();
+}
+
+CommandLine Invalid(const QString& error) {
+    CommandLine line;
+    line.mode = CommandMode::Invalid;
+    line.error = error;
+    return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char* argv[]) {
+    CommandLine line;
+    if (argc <= 1) return line;
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+
+    // "--name value" and "--name=value" alike; value is empty when the option has none.
+    for (int i = 0; i < args.size(); ++i) {
+        QString name = args[i];
+        std::optional<QString> value;
+        if (name.startsWith(QStringLiteral("--")) && name.contains(u'=')) {
+            value = name.mid(name.indexOf(u'=') + 1);
+            name = name.left(name.indexOf(u'='));
+        }
+        auto takeValue = [&]() -> std::optional<QString> {
+            if (value) return value;
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if ((name == QStringLiteral("--help") || name == QStringLiteral("-h")) && !value) {
+            line.mode = CommandMode::Help;
+            return line;
+        }
+        if (name == QStringLiteral("--version") && !value) {
+            line.mode = CommandMode::Version;
+            return line;
+        }
+        if (name == QStringLiteral("--apply")) {
+            const std::optional<QString> profile = takeValue();
+            if (!profile || profile->isEmpty())
+                return Invalid(QStringLiteral("--apply needs a profile file"));
+            if (line.mode == CommandMode::Apply) return Invalid(QStringLiteral("--apply given twice"));
+            line.mode = CommandMode::Apply;
+            line.profile = *profile;
+            continue;
+        }
+        if (name == QStringLiteral("--gpu")) {
+            const std::optional<QString> text = takeValue();
+            const std::optional<unsigned> position = text ? GpuPosition(*text) : std::nullopt;
+            if (!position) return Invalid(QStringLiteral("--gpu needs a GPU number (0 is the first GPU)"));
+            if (line.gpu) return Invalid(QStringLiteral("--gpu given twice"));
+            line.gpu = position;
+            continue;
+        }
+        return Invalid(QStringLiteral("unknown option %1").arg(args[i]));
+    }
+    if (line.mode != CommandMode::Apply) return Invalid(QStringLiteral("--gpu only goes with --apply"));
+    return line;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: tachyon                              open the window\n"
+        "       tachyon --apply PROFILE.xml [--gpu N] apply a profile's Tuning and Fan values, no window\n"
+        "       tachyon --help | --version\n"
+        "\n"
+        "--apply    reads PROFILE.xml as Load does, applies it to the GPU it was saved from (or to\n"
+        "           GPU N of the list, 0 being the first), reads the values back and prints what the\n"
+        "           card kept. Exit status: 0 every value kept, 1 a value was refused, 3 the profile\n"
+        "           was refused, 4 no such GPU, 255 the runtime did not start.\n"
+        "--gpu N    the GPU to apply to, in the order of the window's GPU list.\n");
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The program's command line. Without arguments Tachyon opens its window; the options serve the
+// boot service, the sleep hook and scripts.
+
+#include <QString>
+#include <optional>
+
+enum class CommandMode { Window, Help, Version, Apply, Invalid };
+
+struct CommandLine {
+    CommandMode mode = CommandMode::Window;
+    QString profile;              // --apply
+    std::optional<unsigned> gpu;  // --gpu: a position in the GPU list, from 0
+    QString error;                // what was wrong, for Invalid
+};
+
+CommandLine ParseCommandLine(int argc, char* argv[]);
+
+// The usage text, ending in a newline.
+QString UsageText();

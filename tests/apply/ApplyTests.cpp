@@ -1,0 +1,238 @@
+// The headless command: a profile applied through Load and the Tuning and Fan applies of "+",
+// read back, and every refusal in the exit status and on standard error. Runs the real program on
+// the simulated runtime, without a display.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "device/ADLXHelper.h"
+#include "profile/ProfileFormat.h"
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QStringList trace;
+};
+
+// The default simulated card gpu0 (RX 7900 XTX) with new values within its ranges.
+ProfileValues Gpu0Profile() {
+    ProfileValues v;
+    v.devId = QStringLiteral("744C");
+    v.revId = QStringLiteral("C8");
+    v.powerOffset = QStringLiteral("10");
+    v.minEngineClock = QStringLiteral("800");
+    v.maxEngineClock = QStringLiteral("2400");
+    v.engineVoltage = QStringLiteral("1100");
+    v.maxMemoryClock = QStringLiteral("2600");
+    v.memoryTiming = QStringLiteral("2");
+    v.zeroRpm = false;
+    const int speeds[] = {30, 40, 60, 80, 100};
+    const int temperatures[] = {30, 50, 65, 80, 95};
+    for (int k = 0; k < 5; ++k) {
+        v.fanSpeed[k] = QString::number(speeds[k]);
+        v.fanTemperature[k] = QString::number(temperatures[k]);
+    }
+    return v;
+}
+
+class ApplyCommand : public ::testing::Test {
+protected:
+    QString WriteProfile(const ProfileValues& values, const QString& name = QStringLiteral("profile.xml")) {
+        return WriteFile(name, ProfileText(values));
+    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    ProgramRun Tachyon(const QStringList& args) {
+        const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+        QFile::remove(tracePath);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No display of any kind: --apply must choose its own platform.
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("TACHYON_SIM_TRACE"), tracePath);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
+        process.setProcessEnvironment(env);
+        process.start(QString::fromStdString(ADLXHelper::ExecutableFolder()) + QStringLiteral("/tachyon"),
+                      args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        ProgramRun run;
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        QFile trace(tracePath);
+        if (trace.open(QIODevice::ReadOnly)) {
+            run.trace = QString::fromUtf8(trace.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        }
+        return run;
+    }
+
+    static QStringList Matching(const QStringList& trace, const QString& pattern) {
+        return trace.filter(QRegularExpression(pattern));
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(ApplyCommand, AppliesTheTuningAndFanSettersInTheOrderOfPlusThenReadsBackAndPrintsWhatTheCardKept) {
+    const ProgramRun run = Tachyon({QStringLiteral("--apply"), WriteProfile(Gpu0Profile())});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const QStringList setters = Matching(run.trace, QStringLiteral("\\.Set|IsValidFanTuningStates"));
+    EXPECT_EQ(setters, (QStringList{
+                           "IADLXManualGraphicsTuning2.SetGPUMinFrequency 800 -> 0",
+                           "IADLXManualGraphicsTuning2.SetGPUMaxFrequency 2400 -> 0",
+                           "IADLXManualGraphicsTuning2.SetGPUVoltage 1100 -> 0",
+                           "IADLXManualVRAMTuning2.SetMaxVRAMFrequency 2600 -> 0",
+                           "IADLXManualVRAMTuning2.SetMemoryTimingDescription 2 -> 0",
+                           "IADLXManualPowerTuning.SetPowerLimit 10 -> 0",
+                           "IADLXManualPowerTuning.SetTDCLimit 0 -> 0",
+                           "IADLXManualFanTuningState.SetFanSpeed 30 -> 0",
+                           "IADLXManualFanTuningState.SetTemperature 30 -> 0",
+                           "IADLXManualFanTuningState.SetFanSpeed 40 -> 0",
+                           "IADLXManualFanTuningState.SetTemperature 50 -> 0",
+                           "IADLXManualFanTuningState.SetFanSpeed 60 -> 0",
+                           "IADLXManualFanTuningState.SetTemperature 65 -> 0",
+                           "IADLXManualFanTuningState.SetFanSpeed 80 -> 0",
+                           "IADLXManualFanTuningState.SetTemperature 80 -> 0",
+                           "IADLXManualFanTuningState.SetFanSpeed 100 -> 0",
+                           "IADLXManualFanTuningState.SetTemperature 95 -> 0",
+                           "IADLXManualFanTuning.IsValidFanTuningStates list -> 0 -1",
+                           "IADLXManualFanTuning.SetFanTuningStates list -> 0",
+                           "IADLXManualFanTuning.SetZeroRPMState false -> 0",
+                       }));
+    // After the last setter, the Tuning and Fan pages are read back, and nothing else is.
+    const qsizetype last = run.trace.lastIndexOf(setters.last());
+    const QStringList after =
+        Matching(run.trace.mid(last + 1), QStringLiteral("\\.(Get|Is)[A-Z]\\w* .*-> 0"));
+    const QStringList reads = Matching(
+        after, QStringLiteral("GetGPUMinFrequency|GetGPUMaxFrequency|GetGPUVoltage|GetMaxVRAMFrequency|"
+                              "GetMemoryTimingDescription|"
+                              "GetPowerLimit|GetTDCLimit|IsEnabled|GetFanTuningStates|GetZeroRPMState"));
+    EXPECT_EQ(reads.size(), 10) << after.join(u'\n').toStdString();
+    EXPECT_TRUE(Matching(run.trace, QStringLiteral("^IADLX(3D|Display).*\\.Set")).isEmpty());
+
+    EXPECT_EQ(run.out, QStringLiteral("GPU 0: Simulated Radeon RX 7900 XTX\n"
+                                      "GFX minimum clock (MHz): 800\n"
+                                      "GFX maximum clock (MHz): 2400\n"
+                                      "Memory maximum clock (MHz): 2600\n"
+                                      "Voltage (mV): 1100\n"
+                                      "GPU Power (%): 110\n"
+                                      "Memory Timing Level: 2\n"
+                                      "Fan point 0 speed (%): 30\n"
+                                      "Fan point 0 temperature (°C): 30\n"
+                                      "Fan point 1 speed (%): 40\n"
+                                      "Fan point 1 temperature (°C): 50\n"
+                                      "Fan point 2 speed (%): 60\n"
+                                      "Fan point 2 temperature (°C): 65\n"
+                                      "Fan point 3 speed (%): 80\n"
+                                      "Fan point 3 temperature (°C): 80\n"
+                                      "Fan point 4 speed (%): 100\n"
+                                      "Fan point 4 temperature (°C): 95\n"
+                                      "Zero RPM: 0\n"));
+}
+
+TEST_F(ApplyCommand, PicksTheGpuTheProfileNamesAndSkipsWhatItDoesNotSupport) {
+    ProfileValues values = Gpu0Profile();
+    values.devId = QStringLiteral("15bf");
+    values.revId = QStringLiteral("C1");
+    values.powerOffset = QStringLiteral("-20");
+    const ProgramRun run = Tachyon({QStringLiteral("--apply"), WriteProfile(values)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("GPU 1: Simulated Radeon 780M Graphics\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("GFX maximum clock (MHz): not supported by this GPU\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("GPU Power (%): 80\n")));
+    EXPECT_EQ(Matching(run.trace, QStringLiteral("\\.Set")),
+              QStringList{"IADLXManualPowerTuning.SetPowerLimit -20 -> 0"});
+    EXPECT_FALSE(Matching(run.trace, QStringLiteral("GetManualPowerTuning gpu1")).isEmpty());
+}
+
+TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
+    ProfileValues otherCard = Gpu0Profile();
+    otherCard.devId = QStringLiteral("73BF");
+    otherCard.revId = QStringLiteral("C1");
+    const QString tooLarge = WriteFile(QStringLiteral("large.xml"),
+                                       ProfileText(Gpu0Profile()) + QByteArray(kMaxProfileBytes, ' '));
+    struct Case {
+        QString what;
+        QStringList args;
+        int exitCode;
+        QString message;
+    };
+    const QString profile = WriteProfile(Gpu0Profile());
+    const QList<Case> cases{
+        {"a profile for another card",
+         {"--apply", WriteProfile(otherCard, "other.xml")},
+         4,
+         "the profile is for DevID 73BF, RevID C1, which no GPU here is; choose one with --gpu N:\n"
+         "  GPU 0: Simulated Radeon RX 7900 XTX (DevID 744C, RevID C8)\n"
+         "  GPU 1: Simulated Radeon 780M Graphics (DevID 15BF, RevID C1)\n"},
+        {"no such GPU", {"--apply", profile, "--gpu", "2"}, 4, "tachyon: there is no GPU 2; the GPUs are:\n"},
+        {"a missing file",
+         {"--apply", folder.filePath("missing.xml")},
+         3,
+         "missing.xml: unable to open file\n"},
+        {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not supported\n"},
+        {"a file too large", {"--apply", tooLarge}, 3, "large.xml: maximum file size 1024kB\n"},
+        {"an unknown option",
+         {"--apply", profile, "--force"},
+         2,
+         "tachyon: unknown option --force\nUsage: tachyon"},
+        {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply\n"},
+        {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
+        {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what.toStdString());
+        const ProgramRun run = Tachyon(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_TRUE(Matching(run.trace, QStringLiteral("\\.Set")).isEmpty());
+    }
+}
+
+TEST_F(ApplyCommand, AValueTheCardRefusesMakesTheExitStatusOneAndNamesWhatItKept) {
+    ProfileValues values = Gpu0Profile();
+    values.maxEngineClock = QStringLiteral("9999");
+    values.fanTemperature[3] = QStringLiteral("40");  // falls below point 2: the curve is refused
+    const ProgramRun run = Tachyon({QStringLiteral("--apply"), WriteProfile(values)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("GFX maximum clock (MHz): 2500 (asked 9999)\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("GFX minimum clock (MHz): 800\n")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("GFX maximum clock (MHz): asked 9999, the card kept 2500\n")))
+        << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.contains(QStringLiteral("Fan point 3 temperature (°C): asked 40, the card kept 80\n")));
+    EXPECT_TRUE(Matching(run.trace, QStringLiteral("SetFanTuningStates")).isEmpty());
+}
+
+TEST_F(ApplyCommand, HelpAndVersionNeedNoRuntimeAndNoDisplay) {
+    const ProgramRun help = Tachyon({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tachyon "))) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--apply PROFILE.xml [--gpu N]")));
+    EXPECT_TRUE(help.err.isEmpty());
+
+    const ProgramRun version = Tachyon({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("tachyon 1.1.5\n"));
+    EXPECT_TRUE(version.trace.isEmpty()) << "the runtime is not even loaded";
+}
+
+}  // namespace
