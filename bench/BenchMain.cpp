@@ -30,7 +30,13 @@ public:
     std::map<std::string, Run> medians;
 };
 
+// The machine may be shared: in-process figures are the process's own CPU time, which another
+// process taking the core does not stretch. The start is wall-clock time (manual time) by nature.
 double Seconds(const benchmark::BenchmarkReporter::Run& run) {
+    return run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+}
+
+double WallSeconds(const benchmark::BenchmarkReporter::Run& run) {
     return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
 }
 
@@ -109,7 +115,7 @@ std::vector<Row> TableRows(const MedianCollector& collector) {
         auto counter = [&c](const char* name) { return c.at(name).value; };
         rows.push_back(
             {"start to first shown window",
-             Duration(Seconds(start->second)) + Format(" (bare dialog %.2f ms)", counter("bare_ms")),
+             Duration(WallSeconds(start->second)) + Format(" (bare dialog %.2f ms)", counter("bare_ms")),
              "≤ 1.3 × bare", Format("%.2f × bare", counter("start_ratio")),
              Verdict(counter("start_ratio") <= 1.3)});
         rows.push_back({"  for reference: against a dialog with one label",
