@@ -7,8 +7,12 @@ JOBS ?= $(shell nproc)
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# The benchmarks build with release optimisation in a folder of their own; BENCH_ARGS go to the
+# benchmark executable (e.g. --benchmark_filter=ReadAll).
+BENCH_DIR ?= build-bench
+BENCH_ARGS ?=
 
-.PHONY: run run-hardware test test-sanitized fuzz deps configure build clean
+.PHONY: run run-hardware test test-sanitized fuzz bench deps configure build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -38,5 +42,10 @@ test-sanitized: deps
 fuzz: deps
 	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTACHYON_BUILD_TESTS=OFF $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target tachyon_bench
+	@bash scripts/run-bench.sh $(BENCH_DIR) $(BENCH_ARGS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(BENCH_DIR)

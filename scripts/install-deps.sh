@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev
   nlohmann-json3-dev
   libgtest-dev libgmock-dev
+  libbenchmark-dev
   clang libclang-rt-dev
   fonts-dejavu-core
   libdrm-common
