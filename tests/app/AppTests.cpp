@@ -1,11 +1,17 @@
 // Start-up and the instance marker.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "app/InstanceMarker.h"
 #include "device/ADLXHelper.h"
@@ -61,4 +67,85 @@ TEST(InstanceMarker, AFolderThatCannotHoldItLeavesTheMarkerUnheldAndStartUpGoesO
     marker.Create("Tachyon Instance");
     EXPECT_FALSE(marker.IsHeld());
     marker.Close();
+}
+
+namespace {
+
+QString MarkerIn(const QTemporaryDir& runtime) {
+    return runtime.filePath(QString("Tachyon Instance-%1.lock").arg(getuid()));
+}
+
+}  // namespace
+
+TEST(InstanceMarker, AFileOfAnotherUserAtItsNameIsLeftAloneAndUnheld) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString path = MarkerIn(runtime);
+    const QByteArray bytes = "planted\n";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    ASSERT_EQ(chown(path.toLocal8Bit().constData(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(path.toLocal8Bit().constData(), 0666), 0);
+
+    InstanceMarker marker;
+    marker.Create("Tachyon Instance");
+    EXPECT_FALSE(marker.IsHeld());
+    marker.Close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+    EXPECT_EQ(QFileInfo(path).ownerId(), 65534u) << "neither removed nor replaced";
+}
+
+TEST(InstanceMarker, ANamedPipeAtItsNameIsLeftAloneAndUnheld) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString path = MarkerIn(runtime);
+    ASSERT_EQ(mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+
+    InstanceMarker marker;
+    marker.Create("Tachyon Instance");
+    EXPECT_FALSE(marker.IsHeld());
+    marker.Close();
+    struct stat st {};
+    ASSERT_EQ(lstat(path.toLocal8Bit().constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(InstanceMarker, ALockHeldAloneElsewhereLeavesItUnheldAtOnce) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    const QString path = MarkerIn(runtime);
+    const int held = open(path.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+
+    // Taken in a child, so a marker that waits blocks the child only.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstanceMarker marker;
+        marker.Create("Tachyon Instance");
+        _exit(marker.IsHeld() ? 1 : 0);
+    }
+    int status = -1;
+    pid_t done = 0;
+    for (int i = 0; i < 100 && done == 0; ++i) {
+        done = waitpid(child, &status, WNOHANG);
+        if (done == 0) usleep(50000);
+    }
+    if (done == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        ADD_FAILURE() << "the marker waited for the lock";
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "held although another holds it alone";
+    }
+    close(held);
+    EXPECT_TRUE(QFile::exists(path)) << "the other holder's file stays";
 }
