@@ -218,3 +218,35 @@ TEST_F(Tabs, TheScrollBarsOwnArrowsPagesAndThumbDriveTheSameSteps) {
     EXPECT_EQ(page->m_scrollPos, 5);
     EXPECT_EQ(ContentTop(), top - 5);
 }
+
+TEST_F(Tabs, ATabPressedWhileAnEditHasTheFocusNeverHandsTheKeyboardToTheGpuSelector) {
+    Start();
+    Dlg().show();
+    Dlg().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg()));
+
+    // Unapplied edits on every page, which a change of GPU would read over.
+    const std::vector<std::pair<int, int>> edits = {{kTuningPage, 1007},
+                                                    {kTuningPage, 1012},
+                                                    {kFanPage, 1023},
+                                                    {kGraphicsPage, 1041},
+                                                    {kGraphicsPage, 1052}};
+    for (const auto& [page, id] : edits) SetText(page, id, "7");
+    Dlg().Control(kTuningPage, 1007)->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), Dlg().Control(kTuningPage, 1007));
+    ClearTrace();
+
+    ShowPage(kFanPage);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_NE(focus, Dlg().MainControl(1000));
+    EXPECT_EQ(focus, Dlg().TabCtrl()->Page(kFanPage)) << "the page shown holds the keyboard";
+    QTest::keyClick(focus, Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    EXPECT_EQ(selector->currentIndex(), 0);
+    EXPECT_TRUE(Calls({"IADLXGPUList.At"}).empty()) << "no GPU change ran";
+    for (const auto& [page, id] : edits) EXPECT_EQ(Text(page, id), "7") << id;
+    ExpectShown(kFanPage);
+}
