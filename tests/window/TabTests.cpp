@@ -1,9 +1,12 @@
 // The tab control: page switching by mouse only, and the Graphics page's scrolling.
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "TachyonTest.h"
@@ -249,4 +252,64 @@ TEST_F(Tabs, ATabPressedWhileAnEditHasTheFocusNeverHandsTheKeyboardToTheGpuSelec
     EXPECT_TRUE(Calls({"IADLXGPUList.At"}).empty()) << "no GPU change ran";
     for (const auto& [page, id] : edits) EXPECT_EQ(Text(page, id), "7") << id;
     ExpectShown(kFanPage);
+}
+
+TEST_F(Tabs, EveryEntryOfTheScrollBarsOwnMenuMovesBarAndContentTogether) {
+    Start();
+    Dlg().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dlg()));
+    ShowPage(kGraphicsPage);
+    Tab_Graphics* page = Graphics();
+    QScrollBar* bar = page->ScrollBar();
+    const int top = ContentTop();
+    const int line = page->m_scrollMax / 100;
+    const int pageStep = page->m_scrollMax / 10;
+    // The scroll handler's rules: the ends are ignored, the steps as elsewhere, "Scroll here" as a
+    // released thumb.
+    const struct {
+        const char* entry;
+        int start;
+        int expected;  // -1: under the pointer
+    } cases[] = {
+        {"Scroll here", 0, -1},
+        {"Top", 40, 40},
+        {"Bottom", 40, 40},
+        {"Page down", 40, 40 + pageStep},
+        {"Page up", 40, 40 - pageStep},
+        {"Scroll down", 40, 40 + line},
+        {"Scroll up", 40, 40 - line},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        page->OnVScroll(SB_THUMBPOSITION, c.start);
+        ASSERT_EQ(page->m_scrollPos, c.start);
+        // The menu opens at a point three quarters down the bar; the entry is chosen from it.
+        const QPoint at(bar->width() / 2, bar->height() * 3 / 4);
+        bool chosen = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            for (QAction* action : menu->actions()) {
+                if (action->text() != QLatin1String(c.entry)) continue;
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                chosen = true;
+                return;
+            }
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &event);
+        ASSERT_TRUE(chosen) << "the bar's menu has no such entry";
+
+        if (c.expected >= 0) {
+            EXPECT_EQ(page->m_scrollPos, c.expected);
+        } else {
+            EXPECT_GT(page->m_scrollPos, page->m_scrollMax / 2);
+            EXPECT_LT(page->m_scrollPos, page->m_scrollMax);
+        }
+        EXPECT_EQ(bar->value(), page->m_scrollPos);
+        EXPECT_EQ(bar->sliderPosition(), page->m_scrollPos);
+        EXPECT_EQ(ContentTop(), top - page->m_scrollPos);
+    }
 }
