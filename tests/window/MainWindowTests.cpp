@@ -1,7 +1,9 @@
 // The main window: its commands, their sequences, the keys it swallows and the About box.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -204,4 +206,60 @@ TEST_F(MainWindow, NoGpuShowsTheMessageAndTheWindowClosesRightAfterSetUp) {
     EXPECT_EQ(prompts.messages[0].caption, ApplicationName());
     EXPECT_EQ(Dlg().result(), CTachyonDlg::IDCANCEL);
     EXPECT_EQ(Dlg().TabCtrl()->m_pageCount, 4) << "set-up still ran to its end";
+}
+
+TEST_F(MainWindow, EditsTakeOnlyTypedDigitsWhateverTheyHold) {
+    // The driver's -150 is shown as -50: text the program writes, which typing could never produce.
+    Start(R"({"gpus": [{"power": {"powerLimit": {"min": -200, "max": 15, "value": -150}}}]})");
+    ASSERT_EQ(Text(kTuningPage, 1012), "-50");
+    const struct {
+        int page;
+        int id;
+        QString before;  // null: as the program left it
+        const char* typed;
+        QString after;
+    } cases[] = {
+        {kTuningPage, 1012, {}, "a+-5 x", "-505"},
+        {kTuningPage, 1007, "800", "1.e5", "80015"},
+        {kFanPage, 1023, "", "-+x9", "9"},
+        {kGraphicsPage, 1041, "-1x", "q2", "-1x2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        QLineEdit* edit = Dlg().Edit(c.page, c.id);
+        if (!c.before.isNull()) SetText(c.page, c.id, c.before);
+        edit->end(false);
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+        EXPECT_EQ(edit->text(), c.after);
+    }
+
+    // A paste is typing too: all digits or nothing.
+    QLineEdit* edit = Dlg().Edit(kTuningPage, 1012);
+    SetText(kTuningPage, 1012, "-50");
+    edit->end(false);
+    QApplication::clipboard()->setText("1-2");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "-50");
+    QApplication::clipboard()->setText("12");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "-5012");
+    // The edit's own menu pastes the same way.
+    for (const QString& clip : {QStringLiteral("x"), QStringLiteral("3")}) {
+        QApplication::clipboard()->setText(clip);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), edit->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(edit, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> actions = menu->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(),
+                                        [](QAction* a) { return a->text().startsWith("&Paste"); });
+        ASSERT_NE(paste, actions.end());
+        if ((*paste)->isEnabled()) (*paste)->trigger();
+        menu->close();
+    }
+    EXPECT_EQ(edit->text(), "-50123");
+    // Deleting stays possible, the sign included.
+    edit->home(false);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->text(), "50123");
 }
