@@ -49,6 +49,21 @@ QStringList AllEditTexts(CTachyonDlg& dialog) {
     return texts;
 }
 
+// The feature operations a trace shows, in order. Each operation fetches its feature's interface
+// from a service and then makes its first call on it; that call names the operation.
+std::vector<std::string> Operations(const std::vector<std::string>& calls) {
+    const auto head = [](const std::string& line) { return line.substr(0, line.find(' ')); };
+    std::vector<std::string> operations;
+    for (std::size_t i = 0; i + 1 < calls.size(); ++i) {
+        const std::string fetch = head(calls[i]);
+        const std::size_t dot = fetch.find('.');
+        if (fetch.find("Services") < dot && fetch.compare(dot + 1, 3, "Get") == 0) {
+            operations.push_back(head(calls[i + 1]));
+        }
+    }
+    return operations;
+}
+
 }  // namespace
 
 class MainWindow : public TachyonTest {};
@@ -262,4 +277,61 @@ TEST_F(MainWindow, EditsTakeOnlyTypedDigitsWhateverTheyHold) {
     edit->home(false);
     QTest::keyClick(edit, Qt::Key_Delete);
     EXPECT_EQ(edit->text(), "50123");
+}
+
+TEST_F(MainWindow, EveryPageReadsAndAppliesItsFeaturesInTheirOrderAndReadAllRunsTheTwentyEightReads) {
+    const struct {
+        int page;
+        std::vector<std::string> reads;
+        std::vector<std::string> applies;
+    } pages[] = {
+        {kTuningPage,
+         {"IADLXManualGraphicsTuning2.GetGPUMinFrequency", "IADLXManualVRAMTuning2.GetMaxVRAMFrequency",
+          "IADLXManualPowerTuning.GetPowerLimit", "IADLXSmartAccessMemory.IsEnabled"},
+         {"IADLXManualGraphicsTuning2.SetGPUMinFrequency", "IADLXManualVRAMTuning2.SetMaxVRAMFrequency",
+          "IADLXManualPowerTuning.SetPowerLimit", "IADLXSmartAccessMemory.IsEnabled"}},
+        {kFanPage,
+         {"IADLXManualFanTuning.GetFanTuningStates"},
+         {"IADLXManualFanTuning.GetEmptyFanTuningStates"}},
+        {kGraphicsPage,
+         {"IADLX3DRadeonSuperResolution.IsEnabled", "IADLX3DAntiLag.IsEnabled", "IADLX3DBoost.IsEnabled",
+          "IADLX3DChill.IsEnabled", "IADLX3DImageSharpening.IsEnabled", "IADLX3DEnhancedSync.IsEnabled",
+          "IADLX3DWaitForVerticalRefresh.GetMode", "IADLX3DFrameRateTargetControl.IsEnabled",
+          "IADLX3DAntiAliasing.GetMode", "IADLX3DAntiAliasing.GetLevel", "IADLX3DAntiAliasing.GetMethod",
+          "IADLX3DMorphologicalAntiAliasing.IsEnabled", "IADLX3DAnisotropicFiltering.IsEnabled",
+          "IADLX3DAnisotropicFiltering.GetLevel", "IADLX3DTessellation.GetMode",
+          "IADLX3DTessellation.GetLevel"},
+         // The level applies first ask the mode, which decides whether a level is sent.
+         {"IADLX3DRadeonSuperResolution.SetEnabled", "IADLX3DAntiLag.SetEnabled", "IADLX3DBoost.SetEnabled",
+          "IADLX3DChill.SetEnabled", "IADLX3DImageSharpening.SetEnabled", "IADLX3DEnhancedSync.SetEnabled",
+          "IADLX3DWaitForVerticalRefresh.SetMode", "IADLX3DFrameRateTargetControl.SetEnabled",
+          "IADLX3DAntiAliasing.SetMode", "IADLX3DAntiAliasing.GetMode", "IADLX3DAntiAliasing.SetMethod",
+          "IADLX3DMorphologicalAntiAliasing.SetEnabled", "IADLX3DAnisotropicFiltering.SetEnabled",
+          "IADLX3DAnisotropicFiltering.SetLevel", "IADLX3DTessellation.SetMode",
+          "IADLX3DTessellation.GetMode"}},
+        {kDisplayPage,
+         {"IADLXDisplayFreeSync.IsEnabled", "IADLXDisplayVSR.IsEnabled", "IADLXDisplayGPUScaling.IsEnabled",
+          "IADLXDisplayScalingMode.GetMode", "IADLXDisplayIntegerScaling.IsEnabled",
+          "IADLXDisplayColorDepth.GetValue", "IADLXDisplayPixelFormat.GetValue"},
+         {"IADLXDisplayFreeSync.SetEnabled", "IADLXDisplayVSR.SetEnabled",
+          "IADLXDisplayGPUScaling.SetEnabled", "IADLXDisplayScalingMode.SetMode",
+          "IADLXDisplayIntegerScaling.SetEnabled", "IADLXDisplayColorDepth.SetValue",
+          "IADLXDisplayPixelFormat.SetValue"}},
+    };
+    Start();
+    std::vector<std::string> readAll;
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.page);
+        ClearTrace();
+        Dlg().ReadPage(p.page);
+        EXPECT_EQ(Operations(Calls()), p.reads);
+        ClearTrace();
+        Dlg().ApplyPage(p.page);
+        EXPECT_EQ(Operations(Calls()), p.applies);
+        readAll.insert(readAll.end(), p.reads.begin(), p.reads.end());
+    }
+    ASSERT_EQ(readAll.size(), 28u);
+    ClearTrace();
+    Dlg().ReadAll();
+    EXPECT_EQ(Operations(Calls()), readAll);
 }
