@@ -186,7 +186,6 @@ std::vector<CardRow> Rows() {
          {Cap("hwmon0", "176000000")},
          {}},
     };
-    if (!CapturesPresent()) return rows;
     const std::vector<CardRow> captures = {
         {"rx580",
          CaptureTree("rx580"),
@@ -396,6 +395,8 @@ protected:
 
 TEST_P(WindowOnCard, ShowsSetsAndResetsWhatTheKernelKeeps) {
     const CardRow& row = GetParam();
+    if (!std::filesystem::is_directory(row.tree))
+        GTEST_SKIP() << "no real-card capture at " << row.tree << " (the captures live beside the project)";
     Start({row.tree});
     EXPECT_EQ(GpuList(), QStringList{QString::fromStdString(row.gpuList)});
 
