@@ -36,7 +36,8 @@ TEST(Edid, NamesFromTheMonitorNameDescriptor) {
         {"extension blocks after the base block", named + std::string(128, '\x02'), "TACHYON T27"},
         {"no name descriptor", edidBlock(std::nullopt), std::nullopt},
         {"a name of spaces only", edidBlock("     "), std::nullopt},
-        {"a control byte ends the name", resummed(withByte(named, kEdidNameDescriptor + 5 + 4, 0x01)), "TACH"},
+        {"a control byte ends the name", resummed(withByte(named, kEdidNameDescriptor + 5 + 4, 0x01)),
+         "TACH"},
         // A detailed timing with 0xFC in byte 3 is a timing, not a name.
         {"the slot is a timing", resummed(withByte(named, kEdidNameDescriptor, 0x10)), std::nullopt},
         {"bad header", resummed(withByte(named, 7, 0xFF)), std::nullopt},

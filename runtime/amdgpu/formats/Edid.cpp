@@ -36,7 +36,8 @@ bool trusted(std::string_view block) {
 std::optional<std::string> edidMonitorName(std::string_view edid) {
     if (!trusted(edid)) return std::nullopt;
     for (std::size_t d = 0; d < kDescriptors; ++d) {
-        const std::string_view descriptor = edid.substr(kFirstDescriptor + d * kDescriptorSize, kDescriptorSize);
+        const std::string_view descriptor =
+            edid.substr(kFirstDescriptor + d * kDescriptorSize, kDescriptorSize);
         if (byteAt(descriptor, 0) != 0 || byteAt(descriptor, 1) != 0 || byteAt(descriptor, 3) != kNameTag)
             continue;
         std::string name;
