@@ -244,9 +244,12 @@ TEST(KernelModel, PresentsCardsConnectorsAndWhatTheKernelAlwaysHas) {
     ASSERT_NE(model, nullptr) << error;
     std::vector<std::string> names;
     ASSERT_EQ(model->list("class/drm", names), 0);
-    EXPECT_EQ(names, (std::vector<std::string>{"card0", "card1", "card1-DP-1", "card1-HDMI-A-1", "renderD128",
-                                               "renderD129", "version"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"card0", "card1", "card1-DP-1", "card1-DP-2", "card1-DP-3",
+                                               "card1-HDMI-A-1", "renderD128", "renderD129", "version"}));
     EXPECT_EQ(model->read("class/drm/card1-DP-1/status").text, "connected\n");
+    EXPECT_EQ(model->read("class/drm/card1-DP-1/edid").text, "") << "no edid in the tree: an empty one";
+    EXPECT_EQ(model->read("class/drm/card1-DP-2/edid").text.size(), 128u);
+    EXPECT_EQ(model->read("class/drm/card1/card1-DP-3/edid").error, 0);
     EXPECT_EQ(model->read("class/drm/card1/card1-HDMI-A-1/status").text, "disconnected\n");
     EXPECT_EQ(model->read("class/drm/card1/device/drm/card1/card1-DP-1/dpms").text, "On\n");
     ASSERT_EQ(model->list("class/drm/card1/device", names), 0);

@@ -781,6 +781,10 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
             d.find('/', 5 + 2 * me.size()) == std::string::npos)
             card->connectors.push_back(d.substr(5 + me.size()));
     }
+    for (const std::string& connector : card->connectors) {
+        const std::string edid = "drm/" + me + "/" + connector + "/edid";
+        if (!card->Has(edid)) card->files[edid] = "";
+    }
 
     // What a live kernel always has, when the capture left it out.
     std::map<std::string, std::string> uevent;

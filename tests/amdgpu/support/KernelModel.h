@@ -48,7 +48,8 @@
 //   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
 //   of the device folder (from uevent's DRIVER), class/drm/renderD<128+N>, class/drm/version and
 //   module/amdgpu/parameters/ppfeaturemask (0xffffffff when any card has overdrive, else
-//   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()).
+//   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()), and an
+//   empty `edid` for a connector (the kernel shows one for each; the captures kept none).
 
 #include <cstdint>
 #include <filesystem>
