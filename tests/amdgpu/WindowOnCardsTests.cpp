@@ -536,6 +536,8 @@ TEST_P(DisplaysOnCard, ListsTheConnectedMonitorsAndOffersNoSetting) {
     Start({row.tree});
     EXPECT_EQ(Displays(), row.displays);
     EXPECT_EQ(NoDisplayMessages(), row.displays.isEmpty() ? 1 : 0);
+    // Without a display the program probes nothing and leaves the controls as they were.
+    if (row.displays.isEmpty()) return;
     for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
     if (row.displays.size() < 2) return;
 
