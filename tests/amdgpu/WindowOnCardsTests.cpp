@@ -544,6 +544,7 @@ TEST_P(DisplaysOnCard, ListsTheConnectedMonitorsAndOffersNoSetting) {
     ShowPage(kDisplayPage);
     auto* selector = Dlg().Combo(kDisplayPage, 1087);
     selector->setCurrentIndex(1);
+    emit selector->activated(1);
     EXPECT_EQ(Displays(), row.displays);
     for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
     EXPECT_EQ(NoDisplayMessages(), 0);
