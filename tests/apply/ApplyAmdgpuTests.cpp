@@ -178,6 +178,7 @@ TEST_F(ApplyOnAmdgpu, ForAUserACancelledAuthenticationWritesNothingAndSaysWhy) {
     const std::size_t said = outcome.err.find(cancelled);
     EXPECT_NE(said, std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.err.find(cancelled, said + 1), std::string::npos) << "said once";
+    EXPECT_EQ(outcome.err.find("needs root"), std::string::npos) << "the writer's line is the one said";
     // The read-back shows the card as it was.
     EXPECT_NE(outcome.out.find("GFX maximum clock (MHz): 2655 (asked 2500)\n"), std::string::npos)
         << outcome.out;
