@@ -117,20 +117,11 @@ struct Listed {
 
 // What the kernel showed when the list was asked for; a display fetched from it names what was
 // plugged in then.
-class DisplayList final : public Counted<IADLXDisplayList> {
+class DisplayList final : public CountedList<IADLXDisplayList> {
 public:
     explicit DisplayList(std::vector<Listed> displays)
-        : Counted(Kind::Other, -1), m_displays(std::move(displays)) {}
+        : CountedList(Kind::Other, -1), m_displays(std::move(displays)) {}
 
-    adlx_uint Size() override {
-        return guardedCount(*this, [&] { return size(); });
-    }
-    adlx_uint Begin() override {
-        return guardedCount(*this, [] { return 0u; });
-    }
-    adlx_uint End() override {
-        return guardedCount(*this, [&] { return size(); });
-    }
     ADLX_RESULT At(adlx_uint location, IADLXDisplay** pp) override {
         return handOut(*this, pp, [&](IADLXDisplay*& out) {
             if (location >= size()) return ADLX_INVALID_ARGS;
@@ -141,7 +132,7 @@ public:
     }
 
 private:
-    adlx_uint size() const { return static_cast<adlx_uint>(m_displays.size()); }
+    adlx_uint size() const override { return static_cast<adlx_uint>(m_displays.size()); }
     const std::vector<Listed> m_displays;
 };
 

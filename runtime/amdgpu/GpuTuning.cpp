@@ -286,6 +286,56 @@ int firstInvalidPoint(const FanCurveView& fan, const Curve& points) {
 
 // ---- The feature objects.
 
+// Runs `use(kernel, overdrive, part)` on the part of the card's overdrive table that `pick` finds
+// (its engine clocks, memory clocks or voltage); a table without that part does not support the call.
+template <class Pick, class Use>
+ADLX_RESULT onOverdrivePart(Object& self, Pick&& pick, Use&& use) {
+    return guarded(self, [&]() -> ADLX_RESULT {
+        Kernel kernel;
+        const Overdrive o = readOverdrive(kernel, cardAt(self.card));
+        const auto part = o.rules ? pick(*o.rules, o.od) : std::nullopt;
+        if (!part) return ADLX_NOT_SUPPORTED;
+        return use(kernel, o, *part);
+    });
+}
+
+// A Get of the part: `use` fills `out` from it.
+template <class T, class Pick, class Use>
+ADLX_RESULT readOverdrivePart(Object& self, T* out, Pick&& pick, Use&& use) {
+    if (out == nullptr) return ADLX_INVALID_ARGS;
+    return onOverdrivePart(self, pick, [&](Kernel&, const Overdrive&, const auto& part) {
+        use(part);
+        return ADLX_OK;
+    });
+}
+
+// A Set of one value of the part: `held` is what the kernel holds, `plan` the commands for `v`.
+// What the kernel holds is no change, even where its own table lies outside its range (a Navi 1x
+// card may boot with a minimum below the OD_RANGE it prints); anything else must lie in the range.
+template <class Pick, class Held, class MakePlan>
+ADLX_RESULT setOverdrivePart(Object& self, adlx_int v, Pick&& pick, Held&& held, MakePlan&& plan) {
+    return onOverdrivePart(self, pick,
+                           [&](Kernel& kernel, const Overdrive& o, const auto& part) -> ADLX_RESULT {
+                               if (held(part) == v) return ADLX_OK;
+                               if (!contains(part.range, v)) return ADLX_INVALID_ARGS;
+                               const Card& c = cardAt(self.card);
+                               return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
+                                                     plan(*o.rules, o.od, part));
+                           });
+}
+
+const auto kEngineClocks = [](const FamilyRules& rules, const OdClkVoltage& od) {
+    return engineClocks(rules, od);
+};
+const auto kMemoryClocks = [](const FamilyRules& rules, const OdClkVoltage& od) {
+    return memoryClocks(rules, od);
+};
+const auto kVoltage = [](const FamilyRules& rules, const OdClkVoltage& od) { return voltage(rules, od); };
+
+int levelOf(const EngineClocks& c, PairEnd end) {
+    return end == PairEnd::Low ? c.levels.low.mhz : c.levels.high.mhz;
+}
+
 class GfxTuning final : public Counted<IADLXManualGraphicsTuning2> {
 public:
     explicit GfxTuning(int card) : Counted(Kind::Other, card) {}
@@ -298,74 +348,34 @@ public:
     ADLX_RESULT SetGPUMaxFrequency(adlx_int v) override { return setClock(PairEnd::High, v); }
 
     ADLX_RESULT GetGPUVoltageRange(ADLX_IntRange* out) override {
-        return withVoltage(out, [&](const Voltage& v) { *out = intRange(v.range); });
+        return readOverdrivePart(*this, out, kVoltage, [&](const Voltage& v) { *out = intRange(v.range); });
     }
     ADLX_RESULT GetGPUVoltage(adlx_int* out) override {
-        return withVoltage(out, [&](const Voltage& v) { *out = v.mv; });
+        return readOverdrivePart(*this, out, kVoltage, [&](const Voltage& v) { *out = v.mv; });
     }
     ADLX_RESULT SetGPUVoltage(adlx_int mv) override {
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto v = o.rules ? voltage(*o.rules, o.od) : std::nullopt;
-            if (!v) return ADLX_NOT_SUPPORTED;
-            // What the kernel holds is no change, even where its own table lies outside its range.
-            if (v->mv == mv) return ADLX_OK;
-            if (!contains(v->range, mv)) return ADLX_INVALID_ARGS;
-            const Card& c = cardAt(card);
-            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
-                                  setVoltage(*o.rules, o.od, mv));
-        });
+        return setOverdrivePart(
+            *this, mv, kVoltage, [](const Voltage& v) { return v.mv; },
+            [&](const FamilyRules& rules, const OdClkVoltage& od, const Voltage&) {
+                return setVoltage(rules, od, mv);
+            });
     }
 
 private:
-    template <class T, class Use>
-    ADLX_RESULT withClocks(T* out, Use&& use) {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto clocks = o.rules ? engineClocks(*o.rules, o.od) : std::nullopt;
-            if (!clocks) return ADLX_NOT_SUPPORTED;
-            use(*clocks);
-            return ADLX_OK;
-        });
-    }
     ADLX_RESULT clockRange(ADLX_IntRange* out) {
-        return withClocks(out, [&](const EngineClocks& c) { *out = intRange(c.range); });
+        return readOverdrivePart(*this, out, kEngineClocks,
+                                 [&](const EngineClocks& c) { *out = intRange(c.range); });
     }
     ADLX_RESULT clock(adlx_int* out, PairEnd end) {
-        return withClocks(out, [&](const EngineClocks& c) {
-            *out = end == PairEnd::Low ? c.levels.low.mhz : c.levels.high.mhz;
-        });
+        return readOverdrivePart(*this, out, kEngineClocks,
+                                 [&](const EngineClocks& c) { *out = levelOf(c, end); });
     }
     ADLX_RESULT setClock(PairEnd end, adlx_int mhz) {
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto clocks = o.rules ? engineClocks(*o.rules, o.od) : std::nullopt;
-            if (!clocks) return ADLX_NOT_SUPPORTED;
-            // What the kernel holds is no change, even where its own table lies outside its range
-            // (a Navi 1x card may boot with a minimum below the OD_RANGE it prints).
-            const ClockLevel& now = end == PairEnd::Low ? clocks->levels.low : clocks->levels.high;
-            if (now.mhz == mhz) return ADLX_OK;
-            if (!contains(clocks->range, mhz)) return ADLX_INVALID_ARGS;
-            const Card& c = cardAt(card);
-            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
-                                  moveClock(*o.rules, ClockKind::Engine, clocks->levels, end, mhz));
-        });
-    }
-    template <class T, class Use>
-    ADLX_RESULT withVoltage(T* out, Use&& use) {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto v = o.rules ? voltage(*o.rules, o.od) : std::nullopt;
-            if (!v) return ADLX_NOT_SUPPORTED;
-            use(*v);
-            return ADLX_OK;
-        });
+        return setOverdrivePart(
+            *this, mhz, kEngineClocks, [&](const EngineClocks& c) { return levelOf(c, end); },
+            [&](const FamilyRules& rules, const OdClkVoltage&, const EngineClocks& c) {
+                return moveClock(rules, ClockKind::Engine, c.levels, end, mhz);
+            });
     }
 };
 
@@ -392,37 +402,19 @@ public:
         return guarded(*this, [] { return ADLX_NOT_SUPPORTED; });
     }
     ADLX_RESULT GetMaxVRAMFrequencyRange(ADLX_IntRange* out) override {
-        return withClocks(out, [&](const EngineClocks& c) { *out = intRange(c.range); });
+        return readOverdrivePart(*this, out, kMemoryClocks,
+                                 [&](const EngineClocks& c) { *out = intRange(c.range); });
     }
     ADLX_RESULT GetMaxVRAMFrequency(adlx_int* out) override {
-        return withClocks(out, [&](const EngineClocks& c) { *out = c.levels.high.mhz; });
+        return readOverdrivePart(*this, out, kMemoryClocks,
+                                 [&](const EngineClocks& c) { *out = c.levels.high.mhz; });
     }
     ADLX_RESULT SetMaxVRAMFrequency(adlx_int mhz) override {
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto clocks = o.rules ? memoryClocks(*o.rules, o.od) : std::nullopt;
-            if (!clocks) return ADLX_NOT_SUPPORTED;
-            if (clocks->levels.high.mhz == mhz) return ADLX_OK;
-            if (!contains(clocks->range, mhz)) return ADLX_INVALID_ARGS;
-            const Card& c = cardAt(card);
-            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
-                                  moveClock(*o.rules, ClockKind::Memory, clocks->levels, PairEnd::High, mhz));
-        });
-    }
-
-private:
-    template <class T, class Use>
-    ADLX_RESULT withClocks(T* out, Use&& use) {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&]() -> ADLX_RESULT {
-            Kernel kernel;
-            const Overdrive o = readOverdrive(kernel, cardAt(card));
-            const auto clocks = o.rules ? memoryClocks(*o.rules, o.od) : std::nullopt;
-            if (!clocks) return ADLX_NOT_SUPPORTED;
-            use(*clocks);
-            return ADLX_OK;
-        });
+        return setOverdrivePart(
+            *this, mhz, kMemoryClocks, [](const EngineClocks& c) { return c.levels.high.mhz; },
+            [&](const FamilyRules& rules, const OdClkVoltage&, const EngineClocks& c) {
+                return moveClock(rules, ClockKind::Memory, c.levels, PairEnd::High, mhz);
+            });
     }
 };
 
@@ -516,20 +508,11 @@ private:
     const std::size_t m_index;
 };
 
-class FanStateList final : public Counted<IADLXManualFanTuningStateList> {
+class FanStateList final : public CountedList<IADLXManualFanTuningStateList> {
 public:
     FanStateList(int card, Curve points)
-        : Counted(Kind::FanStateList, card), curve(std::make_shared<Curve>(std::move(points))) {}
+        : CountedList(Kind::FanStateList, card), curve(std::make_shared<Curve>(std::move(points))) {}
 
-    adlx_uint Size() override {
-        return guardedCount(*this, [&] { return size(); });
-    }
-    adlx_uint Begin() override {
-        return guardedCount(*this, [] { return 0u; });
-    }
-    adlx_uint End() override {
-        return guardedCount(*this, [&] { return size(); });
-    }
     ADLX_RESULT At(adlx_uint location, IADLXManualFanTuningState** pp) override {
         return handOut(*this, pp, [&](IADLXManualFanTuningState*& out) {
             if (location >= size()) return ADLX_INVALID_ARGS;
@@ -541,7 +524,7 @@ public:
     const std::shared_ptr<Curve> curve;
 
 private:
-    adlx_uint size() const { return static_cast<adlx_uint>(curve->size()); }
+    adlx_uint size() const override { return static_cast<adlx_uint>(curve->size()); }
 };
 
 class FanTuning final : public Counted<IADLXManualFanTuning> {

@@ -132,6 +132,26 @@ adlx_uint guardedCount(Object& self, Body&& body) {
     return n;
 }
 
+// A list the program walks by index: Size, Begin and End over the number of items the list holds.
+template <class I>
+class CountedList : public Counted<I> {
+public:
+    using Counted<I>::Counted;
+
+    adlx_uint Size() override {
+        return guardedCount(*this, [&] { return size(); });
+    }
+    adlx_uint Begin() override {
+        return guardedCount(*this, [] { return 0u; });
+    }
+    adlx_uint End() override {
+        return guardedCount(*this, [&] { return size(); });
+    }
+
+protected:
+    virtual adlx_uint size() const = 0;
+};
+
 // Hands out an interface: the slot is null unless the call succeeds.
 template <class Iface, class Make>
 ADLX_RESULT handOut(Object& self, Iface** pp, Make&& make) {

@@ -39,28 +39,20 @@ private:
     const ADLX_MGPU_MODE m_mode;
 };
 
-class GpuList final : public Counted<IADLXGPUList> {
+class GpuList final : public CountedList<IADLXGPUList> {
 public:
-    GpuList() : Counted(Kind::Other, -1), m_size(static_cast<adlx_uint>(session().cards.size())) {}
+    GpuList() : CountedList(Kind::Other, -1), m_size(static_cast<adlx_uint>(session().cards.size())) {}
 
-    adlx_uint Size() override {
-        return guardedCount(*this, [&] { return m_size; });
-    }
-    adlx_uint Begin() override {
-        return guardedCount(*this, [] { return 0u; });
-    }
-    adlx_uint End() override {
-        return guardedCount(*this, [&] { return m_size; });
-    }
     ADLX_RESULT At(adlx_uint location, IADLXGPU** pp) override {
         return handOut(*this, pp, [&](IADLXGPU*& out) {
-            if (location >= m_size) return ADLX_INVALID_ARGS;
+            if (location >= size()) return ADLX_INVALID_ARGS;
             out = session().make<Gpu>(static_cast<int>(location));
             return ADLX_OK;
         });
     }
 
 private:
+    adlx_uint size() const override { return m_size; }
     const adlx_uint m_size;
 };
 
