@@ -26,10 +26,11 @@ CTachyonDlg::CTachyonDlg(ADLXHelper& adlx, Prompts& prompts, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(DialogFont());
-    BuildControls(this, MainDialogTemplate());
+    m_controls = BuildControls(this, MainDialogTemplate());
     setFixedSize(DialogPixelSize(MainDialogTemplate()));
 
     m_tabCtrl = new CMyTabCtrl(prompts, this);
+    m_controls.Add(1001, m_tabCtrl);
     const ControlTemplate& tabTemplate = *std::find_if(MainDialogTemplate().controls.begin(), MainDialogTemplate().controls.end(),
                                                [](const ControlTemplate& c) { return c.id == 1001; });
     m_tabCtrl->setGeometry(DialogUnits(DialogFont()).ToPixels(tabTemplate.x, tabTemplate.y, tabTemplate.width, tabTemplate.height));
@@ -265,8 +266,8 @@ QCheckBox* CTachyonDlg::CheckBox(int page, int id) const { return qobject_cast<Q
 QComboBox* CTachyonDlg::Combo(int page, int id) const { return qobject_cast<QComboBox*>(Control(page, id)); }
 
 QWidget* CTachyonDlg::MainControl(int id) const {
-    // The pages' controls live below the tab control; only the window's own are direct children.
-    return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    // The window's own controls only; the pages' controls live below the tab control.
+    return m_controls.Find(id);
 }
 
 std::int32_t CTachyonDlg::EditNumber(int page, int id) const { return TextToInt(Edit(page, id)->text()); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "DialogLayout.h"
 #include "SettingVocabulary.h"
 #include "adlx/ADLX.h"
 
@@ -218,6 +219,7 @@ private:
 
     ADLXHelper& m_adlx;
     Prompts& m_prompts;
+    ControlMap m_controls;
     QMenu* m_systemMenu = nullptr;
     bool m_cancelRequested = false;
 };

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ElidedLabel.h"
 #include "NumberEdit.h"
@@ -55,6 +56,8 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& c) {
     return nullptr;
 }
 
+bool IdBelow(const std::pair<int, QWidget*>& entry, int id) { return entry.first < id; }
+
 const char* KindName(ControlKind kind) {
     switch (kind) {
         case ControlKind::GroupBox: return "group";
@@ -91,12 +94,25 @@ QSize DialogPixelSize(const DialogTemplate& layout) {
     return QSize(units.ToPixelsX(layout.width), units.ToPixelsY(layout.height));
 }
 
-void BuildControls(QWidget* parent, const DialogTemplate& layout) {
+void ControlMap::Add(int id, QWidget* control) {
+    const auto at = std::lower_bound(m_controls.begin(), m_controls.end(), id, IdBelow);
+    if (at != m_controls.end() && at->first == id) return;
+    m_controls.insert(at, {id, control});
+}
+
+QWidget* ControlMap::Find(int id) const {
+    const auto at = std::lower_bound(m_controls.begin(), m_controls.end(), id, IdBelow);
+    return at != m_controls.end() && at->first == id ? at->second : nullptr;
+}
+
+ControlMap BuildControls(QWidget* parent, const DialogTemplate& layout) {
+    ControlMap controls;
     const DialogUnits units(DialogFont());
     parent->setFont(DialogFont());
     for (const ControlTemplate& c : layout.controls) {
         QWidget* control = CreateControl(parent, c);
         if (control == nullptr) continue;
+        if (c.id != 0) controls.Add(c.id, control);
         control->setObjectName(c.id != 0 ? QString::number(c.id) : QString::fromLatin1(KindName(c.kind)));
         QRect rect = units.ToPixels(c.x, c.y, c.width, c.height);
         if (c.kind == ControlKind::ComboBox) {
@@ -110,6 +126,7 @@ void BuildControls(QWidget* parent, const DialogTemplate& layout) {
         // Frames stay behind the controls they frame, so they never take their clicks.
         if (c.kind == ControlKind::GroupBox) control->lower();
     }
+    return controls;
 }
 
 QWidget* FindControl(const QWidget* dialog, int id) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 enum class ControlKind {
@@ -58,13 +59,26 @@ private:
 // The font every dialog of the program uses.
 QFont DialogFont();
 
+// A dialog's controls by id, noted once as they are built, so that the operations that reach a
+// control on every read and apply do not search the dialog's children by name each time.
+class ControlMap {
+public:
+    // The first control of an id is the one kept, as a search by name would find it.
+    void Add(int id, QWidget* control);
+    QWidget* Find(int id) const;
+
+private:
+    std::vector<std::pair<int, QWidget*>> m_controls;  // sorted by id
+};
+
 // Creates the table's controls as children of parent. Every control's objectName is its id in
-// decimal; controls without id are named after their kind. Edits accept only digits when typed
-// and are right-aligned. Returns nothing: controls are found again by their id.
-void BuildControls(QWidget* parent, const DialogTemplate& layout);
+// decimal, so tests and tools find any control by name; controls without id are named after their
+// kind. Edits accept only digits when typed and are right-aligned. Returns the controls that have
+// an id.
+ControlMap BuildControls(QWidget* parent, const DialogTemplate& layout);
 
 // Pixel size of a whole dialog.
 QSize DialogPixelSize(const DialogTemplate& layout);
 
-// Finds a control of a dialog by its id.
+// Finds a control of a dialog by its id, searching its children by name.
 QWidget* FindControl(const QWidget* dialog, int id);

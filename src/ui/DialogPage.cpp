@@ -13,7 +13,7 @@ DialogPage::DialogPage(const char* className, const DialogTemplate& layout, QWid
 }
 
 void DialogPage::BuildPage() {
-    BuildControls(ClientArea(), m_layout);
+    m_controls = BuildControls(ClientArea(), m_layout);
     InstallKeyFilter(this, this);
 }
 

@@ -13,7 +13,7 @@ class DialogPage : public QWidget {
 public:
     DialogPage(const char* className, const DialogTemplate& layout, QWidget* parent = nullptr);
 
-    QWidget* Control(int id) const { return FindControl(this, id); }
+    QWidget* Control(int id) const { return m_controls.Find(id); }
     const DialogTemplate& Template() const { return m_layout; }
 
     // Called for every key press aimed at the page or one of its controls, before dispatch;
@@ -32,6 +32,7 @@ protected:
 
 private:
     const DialogTemplate& m_layout;
+    ControlMap m_controls;
 };
 
 // True for the keys every dialog swallows.

@@ -78,6 +78,34 @@ TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
     }
 }
 
+// The operations reach controls through the map noted when a dialog is built; tests and tools find
+// them by name. Both must give the same widget for every id of every table.
+TEST_F(Layout, EveryIdReachesTheControlOfThatName) {
+    Start();
+    const std::pair<const DialogTemplate&, int> pages[] = {{TuningPageTemplate(), kTuningPage},
+                                                           {FanPageTemplate(), kFanPage},
+                                                           {GraphicsPageTemplate(), kGraphicsPage},
+                                                           {DisplayPageTemplate(), kDisplayPage}};
+    for (const auto& [layout, page] : pages) {
+        for (const ControlTemplate& c : layout.controls) {
+            if (c.id == 0) continue;
+            EXPECT_EQ(Dlg().Control(page, c.id), FindControl(Dlg().Page(page), c.id))
+                << "page " << page << ", " << c.id;
+            EXPECT_NE(Dlg().Control(page, c.id), nullptr) << "page " << page << ", " << c.id;
+        }
+    }
+    for (const ControlTemplate& c : MainDialogTemplate().controls) {
+        if (c.id == 0) continue;
+        EXPECT_EQ(Dlg().MainControl(c.id),
+                  Dlg().findChild<QWidget*>(QString::number(c.id), Qt::FindDirectChildrenOnly))
+            << c.id;
+        EXPECT_NE(Dlg().MainControl(c.id), nullptr) << c.id;
+    }
+    // An id of one page is no control of another, nor of the window.
+    EXPECT_EQ(Dlg().Control(kFanPage, 1007), nullptr);
+    EXPECT_EQ(Dlg().MainControl(1007), nullptr);
+}
+
 // The program icon decodes its files only when a size is drawn; whatever is asked of it, it must
 // answer exactly as an icon that decoded all four files up front.
 TEST(ProgramIconTest, AnswersAsTheIconOfAllFourFiles) {
