@@ -138,11 +138,8 @@ private:
 
 // The display behind an argument: a live display object of this session, else null.
 const Display* displayOf(IADLXDisplay* display) {
-    Session& s = session();
-    if (display == nullptr) return nullptr;
-    Object* o = s.find(static_cast<const IADLXInterface*>(display));
-    if (o == nullptr || o->kind != Kind::Display || o->dead || o->generation != s.generation) return nullptr;
-    return static_cast<const Display*>(o);
+    return static_cast<const Display*>(
+        session().current(static_cast<const IADLXInterface*>(display), Kind::Display));
 }
 
 template <class Iface>

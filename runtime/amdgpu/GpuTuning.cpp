@@ -638,11 +638,8 @@ private:
     }
     // Only a live state list of this runtime and this card is read; anything else is refused.
     const Curve* curveOf(IADLXManualFanTuningStateList* states) const {
-        if (states == nullptr) return nullptr;
-        Object* o = session().find(static_cast<IADLXInterface*>(states));
-        if (o == nullptr || o->kind != Kind::FanStateList || o->dead ||
-            o->generation != session().generation || o->card != card)
-            return nullptr;
+        Object* o = session().current(static_cast<const IADLXInterface*>(states), Kind::FanStateList);
+        if (o == nullptr || o->card != card) return nullptr;
         return static_cast<FanStateList*>(o)->curve.get();
     }
 };

@@ -12,7 +12,7 @@ Session& session() {
     return instance;
 }
 
-Object::Object(Kind k, int c) : kind(k), card(c), generation(session().generation) {}
+Object::Object(Kind k, int c) : CountedObject(session().generation), kind(k), card(c) {}
 
 Attributes& Session::attributes() {
     if (m_standIn != nullptr) return *m_standIn;
@@ -27,26 +27,15 @@ Attributes& Session::attributes() {
 void Session::useAttributes(Attributes* standIn) { m_standIn = standIn; }
 
 Object* Session::find(const void* interfacePointer) const {
-    const auto it = m_objects.find(interfacePointer);
-    return it == m_objects.end() ? nullptr : it->second.get();
+    // Every object in the table is one of this runtime's.
+    return static_cast<Object*>(ObjectTable::find(interfacePointer));
 }
 
-int Session::liveObjects() const {
-    return static_cast<int>(std::count_if(m_objects.begin(), m_objects.end(), [&](const auto& entry) {
-        return !entry.second->dead && entry.second->generation == generation;
-    }));
-}
-
-void Session::startGeneration() {
-    // Objects still held stay in memory for good: their holder may release them some day.
-    std::erase_if(m_objects, [](const auto& entry) { return entry.second->dead; });
-    m_objects.rehash(0);
-    ++generation;
-}
-
-std::string Session::auditText() const {
-    return "live=" + std::to_string(liveObjects()) + " double=" + std::to_string(audit.doubleReleases) +
-           " dead_calls=" + std::to_string(audit.deadCalls);
+Object* Session::current(const void* interfacePointer, Kind k) const {
+    if (interfacePointer == nullptr) return nullptr;
+    Object* o = find(interfacePointer);
+    if (o == nullptr || o->kind != k || o->dead || o->generation != generation) return nullptr;
+    return o;
 }
 
 adlx_int acquireObject(Object& o) {
@@ -86,9 +75,8 @@ ADLX_RESULT queryObject(Object& o, const wchar_t* name, void** pp) {
 
 int cardOf(const IADLXGPU* gpu) {
     Session& s = session();
-    if (gpu == nullptr) return -1;
-    const Object* o = s.find(static_cast<const IADLXInterface*>(gpu));
-    if (o == nullptr || o->kind != Kind::Gpu || o->dead || o->generation != s.generation) return -1;
+    const Object* o = s.current(static_cast<const IADLXInterface*>(gpu), Kind::Gpu);
+    if (o == nullptr) return -1;
     if (o->card < 0 || static_cast<std::size_t>(o->card) >= s.cards.size()) return -1;
     return o->card;
 }

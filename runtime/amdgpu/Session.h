@@ -4,39 +4,26 @@
 // and a call on a released object is caught instead of crashing. No value of a card is kept here:
 // every value is read from the kernel when a call asks for it.
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "Attributes.h"
 #include "Cards.h"
 #include "adlx/ADLX.h"
+#include "runtime/common/ObjectTable.h"
 
 namespace amdgpu {
 
 enum class Kind { Other, Gpu, FanStateList, Display };
 
-class Object {
+class Object : public objects::CountedObject {
 public:
     explicit Object(Kind kind = Kind::Other, int card = -1);
-    virtual ~Object() = default;
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
-
-    // The pointer handed to the program; the table is keyed by it.
-    virtual IADLXInterface* asInterface() = 0;
-    // The pointer for one of this object's interface names, or null.
-    virtual void* ownInterface(std::wstring_view name) = 0;
 
     const Kind kind;
     const int card;  // index into the session's cards, -1 when the object belongs to none
-    const std::uint64_t generation;
-    int refs = 1;
-    bool dead = false;  // released to zero; kept as a zombie until the next session
 };
 
 adlx_int acquireObject(Object& o);
@@ -56,23 +43,15 @@ public:
 
     IADLXInterface* asInterface() override { return this; }
     void* ownInterface(std::wstring_view name) override {
-        const bool own = name == I::IID() || ((name == Bases::IID()) || ...) || name == IADLXInterface::IID();
-        return own ? static_cast<void*>(static_cast<I*>(this)) : nullptr;
+        return objects::interfaceOf<I, Bases...>(this, name);
     }
 };
 
-struct Audit {
-    int doubleReleases = 0;
-    int deadCalls = 0;
-};
-
-class Session {
+class Session : public objects::ObjectTable {
 public:
     std::recursive_mutex mutex;
     bool active = false;
-    std::uint64_t generation = 1;
     std::vector<Card> cards;
-    Audit audit;
     // Each hint goes to standard error once per process, not once per call.
     bool overdriveHintShown = false;
     bool permissionHintShown = false;
@@ -81,23 +60,14 @@ public:
     Attributes& attributes();
     void useAttributes(Attributes* standIn);
 
-    template <class T, class... Args>
-    T* make(Args&&... args) {
-        auto object = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = object.get();
-        m_objects.emplace(static_cast<const void*>(raw->asInterface()), std::move(object));
-        return raw;
-    }
     Object* find(const void* interfacePointer) const;
-    int liveObjects() const;
-    // Frees the zombies; objects still held become stale and answer nothing any more.
-    void startGeneration();
-    std::string auditText() const;
+    // The object behind a pointer the program passed as an argument, when it is a live object of
+    // this kind and of the current session; else null.
+    Object* current(const void* interfacePointer, Kind kind) const;
 
 private:
     Attributes* m_standIn = nullptr;
     std::unique_ptr<Attributes> m_posix;
-    std::unordered_map<const void*, std::unique_ptr<Object>> m_objects;
 };
 
 Session& session();

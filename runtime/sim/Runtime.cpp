@@ -14,26 +14,11 @@ Runtime& runtime() {
 }
 
 SimObject::SimObject(const char* name, int dev, Kind k)
-    : traceName(name), device(dev), kind(k), generation(runtime().generation) {}
+    : CountedObject(runtime().generation), traceName(name), device(dev), kind(k) {}
 
 SimObject* Runtime::find(const void* interfacePointer) const {
-    const auto it = m_objects.find(interfacePointer);
-    return it == m_objects.end() ? nullptr : it->second.get();
-}
-
-int Runtime::liveObjects() const {
-    return static_cast<int>(std::count_if(m_objects.begin(), m_objects.end(), [&](const auto& entry) {
-        return !entry.second->dead && entry.second->generation == generation;
-    }));
-}
-
-void Runtime::startGeneration() {
-    // Zombies are kept only so calls on them within one generation are caught; objects still held
-    // stay in memory for good, because their holder will release them some day.
-    std::erase_if(m_objects, [](const auto& entry) { return entry.second->dead; });
-    // The table's buckets would otherwise stay as large as the busiest generation ever made them.
-    m_objects.rehash(0);
-    ++generation;
+    // Every object in the table is one of this runtime's.
+    return static_cast<SimObject*>(ObjectTable::find(interfacePointer));
 }
 
 void Runtime::replaceMachine(Scenario scenario) {
@@ -74,11 +59,6 @@ bool Runtime::loadScenarioFile(std::string& reason) {
     return true;
 }
 
-std::string Runtime::auditText() const {
-    return "live=" + std::to_string(liveObjects()) + " double=" + std::to_string(audit.doubleReleases) +
-           " dead_calls=" + std::to_string(audit.deadCalls);
-}
-
 std::string narrow(const wchar_t* text) {
     if (text == nullptr) return "null";
     std::string out;
@@ -114,8 +94,10 @@ Gate enter(SimObject& self, const std::string& call, const std::string& args, in
     Runtime& rt = runtime();
     Gate gate = Gate::Run;
     if (self.kind != Kind::System) {
-        if (self.dead) gate = Gate::Dead;
-        else if (self.generation != rt.generation) gate = Gate::Stale;
+        if (self.dead)
+            gate = Gate::Dead;
+        else if (self.generation != rt.generation)
+            gate = Gate::Stale;
     }
     if (gate == Gate::Run && !rt.sessionActive) gate = Gate::Terminated;
     if (gate == Gate::Run && rt.faults.callFails(call, subject)) gate = Gate::Faulted;

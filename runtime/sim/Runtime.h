@@ -16,38 +16,20 @@
 
 namespace sim {
 
-struct Audit {
-    int doubleReleases = 0;
-    int deadCalls = 0;
-};
-
-class Runtime {
+class Runtime : public objects::ObjectTable {
 public:
     std::recursive_mutex mutex;
 
     bool machineReady = false;
     Scenario machine;
-    // Bumped when the machine is replaced or a new session starts: objects of an older
-    // generation are stale, answer nothing and no longer count as live.
-    std::uint64_t generation = 1;
+    // The generation is bumped when the machine is replaced, as well as when a session starts.
     bool sessionActive = false;
 
     Trace trace;
     Faults faults;
-    Audit audit;
 
-    template <class T, class... Args>
-    T* make(Args&&... args) {
-        auto object = std::make_unique<T>(std::forward<Args>(args)...);
-        T* raw = object.get();
-        m_objects.emplace(static_cast<const void*>(raw->asInterface()), std::move(object));
-        return raw;
-    }
     // The object behind a pointer the program passed in, if the pointer is one of ours.
     SimObject* find(const void* interfacePointer) const;
-    int liveObjects() const;
-    // Frees the zombies and makes the objects still held stale.
-    void startGeneration();
     // Replaces the machine; values, faults, trace and audit start afresh.
     void replaceMachine(Scenario scenario);
     // Builds the built-in machine if none exists yet.
@@ -55,10 +37,6 @@ public:
     // Reads the machine from the file TACHYON_SIM_SCENARIO names, when it names one; the machine
     // stays as it is when the file cannot be used.
     bool loadScenarioFile(std::string& reason);
-    std::string auditText() const;
-
-private:
-    std::unordered_map<const void*, std::unique_ptr<SimObject>> m_objects;
 };
 
 Runtime& runtime();
@@ -70,9 +48,12 @@ std::string quoted(const char* text);
 
 template <class T>
 std::string fmt(T v) {
-    if constexpr (std::is_same_v<T, bool>) return v ? "true" : "false";
-    else if constexpr (std::is_enum_v<T>) return std::to_string(static_cast<long long>(v));
-    else return std::to_string(v);
+    if constexpr (std::is_same_v<T, bool>)
+        return v ? "true" : "false";
+    else if constexpr (std::is_enum_v<T>)
+        return std::to_string(static_cast<long long>(v));
+    else
+        return std::to_string(v);
 }
 inline std::string fmt(const ADLX_IntRange& r) {
     return std::to_string(r.minValue) + " " + std::to_string(r.maxValue) + " " + std::to_string(r.step);
@@ -172,7 +153,8 @@ ADLX_RESULT getter(SimObject& self, const char* method, T* out, Read&& read) {
 
 template <class T, class Write>
 ADLX_RESULT setter(SimObject& self, const char* method, T v, Write&& write) {
-    return call(self, method, " " + fmt(v), self.device, nullptr, [&](Out&) -> ADLX_RESULT { return write(v); });
+    return call(self, method, " " + fmt(v), self.device, nullptr,
+                [&](Out&) -> ADLX_RESULT { return write(v); });
 }
 
 // Hands out a new object through an interface out-pointer.
@@ -244,14 +226,16 @@ ADLX_RESULT valueOf(SimObject& s, const char* method, V* out, Model&& model, int
     });
 }
 template <class V, class Model, class T>
-ADLX_RESULT setRanged(SimObject& s, const char* method, V value, Model&& model, int T::*field, Range T::*range) {
+ADLX_RESULT setRanged(SimObject& s, const char* method, V value, Model&& model, int T::*field,
+                      Range T::*range) {
     return setter(s, method, value, [&](V v) {
         return writeRanged(model().supported, model().*range, model().*field, static_cast<int>(v));
     });
 }
 // `allowed` is a callable too: the list may be part of the model.
 template <class V, class Model, class T, class Allowed>
-ADLX_RESULT setListed(SimObject& s, const char* method, V value, Model&& model, int T::*field, Allowed&& allowed) {
+ADLX_RESULT setListed(SimObject& s, const char* method, V value, Model&& model, int T::*field,
+                      Allowed&& allowed) {
     return setter(s, method, value, [&](V v) {
         return writeListed(model().supported, allowed(), model().*field, static_cast<int>(v));
     });
@@ -267,7 +251,8 @@ ADLX_RESULT rangedSwitchRange(SimObject& s, const char* method, ADLX_IntRange* o
 }
 template <class Model>
 ADLX_RESULT rangedSwitchGet(SimObject& s, const char* method, adlx_int* out, Model&& model) {
-    return getter(s, method, out, [&](adlx_int& v) { return readIf(model().supported, model().value.value, v); });
+    return getter(s, method, out,
+                  [&](adlx_int& v) { return readIf(model().supported, model().value.value, v); });
 }
 template <class Model>
 ADLX_RESULT rangedSwitchSet(SimObject& s, const char* method, adlx_int value, Model&& model) {
