@@ -71,9 +71,22 @@ const char* KindName(ControlKind kind) {
 
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
-    const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    m_baseX = (metrics.horizontalAdvance(sample) / 26 + 1) / 2;
-    m_baseY = metrics.height();
+    // Shaping the sample costs far more than the rest of a dialog's arithmetic, and every dialog,
+    // page and size of the window asks again for the same font at the same resolution.
+    struct Measured {
+        QString font;
+        qreal dpi = 0;
+        int baseX = 0;
+        int baseY = 0;
+    };
+    static Measured last;
+    if (last.dpi != metrics.fontDpi() || last.font != font.key()) {
+        const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        last = {font.key(), metrics.fontDpi(), (metrics.horizontalAdvance(sample) / 26 + 1) / 2,
+                metrics.height()};
+    }
+    m_baseX = last.baseX;
+    m_baseY = last.baseY;
 }
 
 int DialogUnits::ToPixelsX(int units) const { return MulDiv(units, m_baseX, 4); }

@@ -78,6 +78,17 @@ TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
     }
 }
 
+// Dialog units are measured once per font and resolution; another font must still get its own.
+TEST(DialogUnitsTest, FollowTheFontTheyAreAskedFor) {
+    const QRect dialog = DialogUnits(DialogFont()).ToPixels(0, 0, 400, 400);
+    QFont large = DialogFont();
+    large.setPointSize(16);
+    const QRect enlarged = DialogUnits(large).ToPixels(0, 0, 400, 400);
+    EXPECT_GT(enlarged.width(), dialog.width() * 3 / 2);
+    EXPECT_GT(enlarged.height(), dialog.height() * 3 / 2);
+    EXPECT_EQ(DialogUnits(DialogFont()).ToPixels(0, 0, 400, 400), dialog);
+}
+
 // The operations reach controls through the map noted when a dialog is built; tests and tools find
 // them by name. Both must give the same widget for every id of every table.
 TEST_F(Layout, EveryIdReachesTheControlOfThatName) {
