@@ -28,15 +28,19 @@ struct FanRow {
     Commands commands;
 };
 
+struct Enables {
+    bool gfx = false, vram = false, power = false, fan = false, zeroRpm = false;
+};
+
 struct CardRow {
     std::string name;
     std::filesystem::path tree;
     std::string gpuList;
-    bool gfx, vram, power, fan, zeroRpm;
-    Values shown;  // the Tuning page after the window opens
-    Values edits;  // typed before Set
-    Commands set;  // what Set on the Tuning page writes
-    Values after;  // the Tuning page after Set
+    Enables enabled;  // which controls the window enables
+    Values shown;     // the Tuning page after the window opens
+    Values edits;     // typed before Set
+    Commands set;     // what Set on the Tuning page writes
+    Values after;     // the Tuning page after Set
     std::optional<FanRow> fanRow;
     Commands reset;     // what Reset writes afterwards
     Values afterReset;  // the Tuning page values that differ from `shown` after Reset
@@ -67,11 +71,7 @@ std::vector<CardRow> Rows() {
         {"Polaris",
          FixtureTree("polaris"),
          "AMD Radeon RX 570 Series",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "300"}, {1008, "1284"}, {1011, "1125"}, {1010, "1750"}, {1012, "100"}},
          {{1007, "350"}, {1008, "1340"}, {1011, "1150"}, {1010, "2000"}, {1012, "90"}},
          {od + "s 0 350 750\n", od + "c\n", od + "s 7 1340 1125\n", od + "c\n", od + "s 7 1340 1150\n",
@@ -83,11 +83,7 @@ std::vector<CardRow> Rows() {
         {"Navi1x",
          FixtureTree("navi1x"),
          "AMD Radeon RX 5600 XT",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "800"}, {1008, "1750"}, {1011, "1020"}, {1010, "750"}, {1012, "100"}},
          {{1007, "900"}, {1008, "1850"}, {1011, "1050"}, {1010, "850"}, {1012, "115"}},
          {od + "s 0 900\n", od + "c\n", od + "s 1 1850\n", od + "c\n", od + "vc 2 1750 1050\n", od + "c\n",
@@ -99,11 +95,7 @@ std::vector<CardRow> Rows() {
         {"Navi2x",
          FixtureTree("navi2x"),
          "AMD Radeon RX 6700 XT",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "500"}, {1008, "2581"}, {1011, "0"}, {1010, "1000"}, {1012, "100"}},
          {{1007, "700"}, {1008, "2650"}, {1010, "1100"}, {1012, "108"}},
          {od + "s 0 700\n", od + "c\n", od + "s 1 2650\n", od + "c\n", od + "m 1 1100\n", od + "c\n",
@@ -115,11 +107,7 @@ std::vector<CardRow> Rows() {
         {"Navi3x",
          FixtureTree("navi3x"),
          "AMD Radeon RX 7600",
-         true,
-         true,
-         true,
-         true,
-         true,
+         Enables{.gfx = true, .vram = true, .power = true, .fan = true, .zeroRpm = true},
          {{1007, "500"}, {1008, "2655"}, {1011, "0"}, {1010, "1124"}, {1012, "100"}},
          // A minimum above the current maximum: the maximum goes first.
          {{1007, "2800"}, {1008, "2900"}, {1010, "1200"}, {1012, "105"}},
@@ -137,11 +125,7 @@ std::vector<CardRow> Rows() {
         {"Rdna4",
          FixtureTree("rdna4"),
          "AMD Radeon RX 9070",
-         false,
-         true,
-         true,
-         true,
-         true,
+         Enables{.vram = true, .power = true, .fan = true, .zeroRpm = true},
          {{1010, "1218"}, {1012, "100"}},
          {{1010, "1350"}, {1012, "110"}},
          {od + "m 1 1350\n", od + "c\n", Cap("hwmon2", "242000000")},
@@ -161,11 +145,7 @@ std::vector<CardRow> Rows() {
         {"Apu",
          FixtureTree("apu"),
          "AMD Radeon 680M",
-         true,
-         false,
-         false,
-         false,
-         false,
+         Enables{.gfx = true},
          {{1007, "400"}, {1008, "2200"}, {1011, "0"}},
          {{1008, "2000"}, {1011, "900"}},
          {Level("manual"), od + "s 1 2000\n", od + "c\n"},
@@ -176,11 +156,7 @@ std::vector<CardRow> Rows() {
         {"OverdriveOff",
          FixtureTree("overdrive-off"),
          "AMD Radeon RX 6650 XT",
-         false,
-         false,
-         true,
-         false,
-         false,
+         Enables{.power = true},
          {{1012, "100"}},
          {{1012, "90"}},
          {Cap("hwmon0", "158000000")},
@@ -193,11 +169,7 @@ std::vector<CardRow> Rows() {
         {"rx580",
          CaptureTree("rx580"),
          "AMD Radeon RX 580 Series",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "300"}, {1008, "1366"}, {1011, "1150"}, {1010, "1750"}, {1012, "100"}},
          {{1007, "400"}, {1008, "1400"}, {1011, "1100"}, {1010, "1800"}, {1012, "110"}},
          {od + "s 0 400 750\n", od + "c\n", od + "s 7 1400 1150\n", od + "c\n", od + "s 7 1400 1100\n",
@@ -209,11 +181,7 @@ std::vector<CardRow> Rows() {
         {"rx5700xt",
          CaptureTree("rx5700xt"),
          "AMD Radeon Graphics [1002:731F]",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "1351"}, {1008, "1900"}, {1011, "1100"}, {1010, "875"}, {1012, "100"}},
          {{1007, "1400"}, {1008, "2000"}, {1011, "1150"}, {1010, "900"}, {1012, "110"}},
          {od + "s 0 1400\n", od + "c\n", od + "s 1 2000\n", od + "c\n", od + "vc 2 1900 1150\n", od + "c\n",
@@ -226,11 +194,7 @@ std::vector<CardRow> Rows() {
         {"rx5500xt",
          CaptureTree("rx5500xt"),
          "AMD Radeon Graphics [1002:7340]",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "500"}, {1008, "1900"}, {1011, "1102"}, {1010, "875"}, {1012, "100"}},
          {{1008, "2000"}, {1011, "1100"}, {1010, "900"}, {1012, "120"}},
          {od + "s 1 2000\n", od + "c\n", od + "vc 2 1900 1100\n", od + "c\n", od + "m 1 900\n", od + "c\n",
@@ -242,11 +206,7 @@ std::vector<CardRow> Rows() {
         {"rx6900xt",
          CaptureTree("rx6900xt"),
          "AMD Radeon RX 6900 XT",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "500"}, {1008, "2499"}, {1011, "0"}, {1010, "1000"}, {1012, "100"}},
          {{1007, "600"}, {1008, "2600"}, {1010, "1050"}, {1012, "105"}},
          {od + "s 0 600\n", od + "c\n", od + "s 1 2600\n", od + "c\n", od + "m 1 1050\n", od + "c\n",
@@ -259,11 +219,7 @@ std::vector<CardRow> Rows() {
         {"rx6600",
          CaptureTree("rx6600"),
          "AMD Radeon Graphics [1002:73FF]",
-         true,
-         true,
-         true,
-         false,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true},
          {{1007, "2600"}, {1008, "2700"}, {1011, "0"}, {1010, "925"}, {1012, "120"}},
          {{1008, "2750"}, {1010, "950"}, {1012, "110"}},
          {od + "s 1 2750\n", od + "c\n", od + "m 1 950\n", od + "c\n", Cap("hwmon4", "110000000")},
@@ -274,11 +230,7 @@ std::vector<CardRow> Rows() {
         {"rx7800xt",
          CaptureTree("rx7800xt"),
          "AMD Radeon Graphics [1002:747E]",
-         true,
-         true,
-         true,
-         true,
-         true,
+         Enables{.gfx = true, .vram = true, .power = true, .fan = true, .zeroRpm = true},
          {{1007, "500"}, {1008, "2660"}, {1011, "0"}, {1010, "1300"}, {1012, "100"}},
          {{1007, "2700"}, {1008, "2800"}, {1010, "1400"}, {1012, "110"}},
          {od + "s 1 2700\n", od + "s 0 2700\n", od + "c\n", od + "s 1 2800\n", od + "c\n", od + "m 1 1400\n",
@@ -296,11 +248,7 @@ std::vector<CardRow> Rows() {
         {"rx7900xtx",
          CaptureTree("rx7900xtx"),
          "AMD Radeon Graphics [1002:744C]",
-         true,
-         true,
-         true,
-         true,
-         false,
+         Enables{.gfx = true, .vram = true, .power = true, .fan = true},
          {{1007, "500"}, {1008, "2735"}, {1011, "0"}, {1010, "1250"}, {1012, "100"}},
          {{1008, "3000"}, {1010, "1300"}, {1012, "95"}},
          {od + "s 1 3000\n", od + "c\n", od + "m 1 1300\n", od + "c\n", Cap("hwmon8", "276000000")},
@@ -318,11 +266,7 @@ std::vector<CardRow> Rows() {
         {"rx9070xt",
          CaptureTree("rx9070xt"),
          "AMD Radeon Graphics [1002:7550]",
-         false,
-         true,
-         true,
-         true,
-         true,
+         Enables{.vram = true, .power = true, .fan = true, .zeroRpm = true},
          {{1010, "1259"}, {1012, "39"}},
          {{1010, "1400"}, {1012, "100"}},
          {od + "m 1 1400\n", od + "c\n", Cap("hwmon5", "304000000")},
@@ -338,11 +282,7 @@ std::vector<CardRow> Rows() {
         {"phoenix",
          CaptureTree("phoenix"),
          "AMD Radeon 780M Graphics",
-         true,
-         false,
-         false,
-         false,
-         false,
+         Enables{.gfx = true},
          {{1007, "800"}, {1008, "2700"}, {1011, "0"}},
          {{1007, "1000"}},
          {Level("manual"), od + "s 0 1000\n", od + "c\n"},
@@ -354,11 +294,7 @@ std::vector<CardRow> Rows() {
         {"vangogh",
          CaptureTree("vangogh"),
          "AMD Radeon Graphics [1002:163F]",
-         false,
-         false,
-         true,
-         false,
-         false,
+         Enables{.power = true},
          {{1012, "100"}},
          {{1012, "110"}},
          {Cap("hwmon4", "17000000")},
@@ -399,18 +335,17 @@ protected:
 
 TEST_P(WindowOnCard, ShowsSetsAndResetsWhatTheKernelKeeps) {
     const CardRow& row = GetParam();
-    if (!std::filesystem::is_directory(row.tree))
-        GTEST_SKIP() << "no real-card capture at " << row.tree << " (the captures live beside the project)";
+    if (!std::filesystem::is_directory(row.tree)) GTEST_SKIP() << NoCapture(row.tree);
     Start({row.tree});
     EXPECT_EQ(GpuList(), QStringList{QString::fromStdString(row.gpuList)});
 
-    for (int id : {1007, 1008, 1011}) EXPECT_EQ(Enabled(kTuningPage, id), row.gfx) << id;
-    EXPECT_EQ(Enabled(kTuningPage, 1010), row.vram);
-    EXPECT_EQ(Enabled(kTuningPage, 1012), row.power);
+    for (int id : {1007, 1008, 1011}) EXPECT_EQ(Enabled(kTuningPage, id), row.enabled.gfx) << id;
+    EXPECT_EQ(Enabled(kTuningPage, 1010), row.enabled.vram);
+    EXPECT_EQ(Enabled(kTuningPage, 1012), row.enabled.power);
     EXPECT_FALSE(Enabled(kTuningPage, 1013)) << "the kernel has no memory timing levels";
     EXPECT_FALSE(Enabled(kTuningPage, 1014)) << "the kernel has no TDC limit";
-    for (int id : kFanEdits) EXPECT_EQ(Enabled(kFanPage, id), row.fan) << id;
-    EXPECT_EQ(Enabled(kFanPage, 1035), row.zeroRpm);
+    for (int id : kFanEdits) EXPECT_EQ(Enabled(kFanPage, id), row.enabled.fan) << id;
+    EXPECT_EQ(Enabled(kFanPage, 1035), row.enabled.zeroRpm);
     ExpectShown(kTuningPage, row.shown, "at start");
     if (row.fanRow) {
         ExpectFan(row.fanRow->shown, "at start");
@@ -434,7 +369,7 @@ TEST_P(WindowOnCard, ShowsSetsAndResetsWhatTheKernelKeeps) {
         std::vector<std::string> wanted;
         for (const auto& [id, text] : row.fanRow->edits) wanted.push_back(text);
         ExpectFan(wanted, "after Set");
-        if (row.zeroRpm) {
+        if (row.enabled.zeroRpm) {
             EXPECT_EQ(Checked(kFanPage, 1035), row.fanRow->zeroRpmWanted);
         }
         ShowPage(kTuningPage);
@@ -465,9 +400,7 @@ TEST_F(WindowOnCards, TheBootCardIsPrimaryAmongSeveral) {
     Start({FixtureTree("apu"), FixtureTree("navi3x")});
     EXPECT_EQ(GpuList(), (QStringList{"AMD Radeon 680M", "AMD Radeon RX 7600 - Primary"}));
     EXPECT_EQ(Text(kTuningPage, 1008), "2200");
-    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
-    selector->setCurrentIndex(1);
-    emit selector->activated(1);
+    SelectGpu(1);
     EXPECT_EQ(Text(kTuningPage, 1008), "2655");
     EXPECT_TRUE(Enabled(kFanPage, 1023));
 }
@@ -523,6 +456,10 @@ protected:
         for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
         return items;
     }
+    void ExpectNoDisplaySetting() {
+        for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086})
+            EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
+    }
     int NoDisplayMessages() {
         return static_cast<int>(std::count_if(prompts.messages.begin(), prompts.messages.end(),
                                               [](const auto& m) { return m.text == "no display found?!?"; }));
@@ -531,22 +468,19 @@ protected:
 
 TEST_P(DisplaysOnCard, ListsTheConnectedMonitorsAndOffersNoSetting) {
     const DisplayRow& row = GetParam();
-    if (!std::filesystem::is_directory(row.tree))
-        GTEST_SKIP() << "no real-card capture at " << row.tree << " (the captures live beside the project)";
+    if (!std::filesystem::is_directory(row.tree)) GTEST_SKIP() << NoCapture(row.tree);
     Start({row.tree});
     EXPECT_EQ(Displays(), row.displays);
     EXPECT_EQ(NoDisplayMessages(), row.displays.isEmpty() ? 1 : 0);
     // Without a display the program probes nothing and leaves the controls as they were.
     if (row.displays.isEmpty()) return;
-    for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
+    ExpectNoDisplaySetting();
     if (row.displays.size() < 2) return;
 
     ShowPage(kDisplayPage);
-    auto* selector = Dlg().Combo(kDisplayPage, 1087);
-    selector->setCurrentIndex(1);
-    emit selector->activated(1);
+    Select(Dlg().Combo(kDisplayPage, 1087), 1);
     EXPECT_EQ(Displays(), row.displays);
-    for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
+    ExpectNoDisplaySetting();
     EXPECT_EQ(NoDisplayMessages(), 0);
     EXPECT_TRUE(Model().Writes().empty());
 }
@@ -560,9 +494,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowOnCards, EveryGpuSelectionListsTheMonitorsOfEveryCardWithoutAFalseAlarm) {
     Start({FixtureTree("apu"), FixtureTree("navi2x")});
-    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
-    selector->setCurrentIndex(1);
-    emit selector->activated(1);
+    SelectGpu(1);
     auto* displays = Dlg().Combo(kDisplayPage, 1087);
     ASSERT_EQ(displays->count(), 2);
     EXPECT_EQ(displays->itemText(1), "TACHYON T27 (DP-2)");

@@ -22,6 +22,10 @@ std::filesystem::path CaptureTree(const std::string& name) {
     return std::filesystem::path(TACHYON_AMDGPU_CAPTURES) / name;
 }
 
+std::string NoCapture(const std::filesystem::path& tree) {
+    return "no real-card capture at " + tree.string() + " (the captures live beside the project)";
+}
+
 AmdgpuRuntime& AmdgpuRuntime::Instance() {
     static AmdgpuRuntime runtime;
     return runtime;
@@ -101,6 +105,15 @@ QStringList AmdgpuWindowTest::GpuList() {
     auto* combo = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
     for (int i = 0; combo != nullptr && i < combo->count(); ++i) items << combo->itemText(i);
     return items;
+}
+
+void AmdgpuWindowTest::Select(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void AmdgpuWindowTest::SelectGpu(int index) {
+    Select(qobject_cast<QComboBox*>(Dlg().MainControl(1000)), index);
 }
 
 void AmdgpuWindowTest::Press(int id) {

@@ -18,10 +18,13 @@
 #include "ui/CTachyonDlg.h"
 
 class ADLXHelper;
+class QComboBox;
 
 // The hand-written trees, and the real captures beside the project (which a clone may lack).
 std::filesystem::path FixtureTree(const std::string& name);
 std::filesystem::path CaptureTree(const std::string& name);
+// Why a test of a tree that is not there is skipped.
+std::string NoCapture(const std::filesystem::path& tree);
 
 // The amdgpu runtime beside the test binary, loaded once for the whole process.
 class AmdgpuRuntime {
@@ -55,6 +58,10 @@ protected:
     void SetChecked(int page, int id, bool checked);
     bool Enabled(int page, int id);
     QStringList GpuList();
+    // Chooses an entry of a drop-down as the user does: the program hears `activated`.
+    void Select(QComboBox* combo, int index);
+    // The GPU drop-down of the main window.
+    void SelectGpu(int index);
     // Set 1002, Reset 1003 of the main window.
     void Press(int id);
     void ShowPage(int page);
