@@ -55,6 +55,15 @@ protected:
         return n;
     }
 
+    // One feature getter of the display services, so a table can walk them all.
+    using Fetch = std::function<ADLX_RESULT(IADLXDisplay*, IADLXInterface**)>;
+    template <class Feature>
+    Fetch Getter(ADLX_RESULT (IADLXDisplayServices::*get)(IADLXDisplay*, Feature**)) {
+        return [this, get](IADLXDisplay* d, IADLXInterface** pp) {
+            return (displays.get()->*get)(d, reinterpret_cast<Feature**>(pp));
+        };
+    }
+
     adlx::InterfacePtr<IADLXDisplayServices> displays;
 };
 
@@ -107,37 +116,14 @@ TEST_F(Displays, EveryFeatureIsUnsupportedAndAnArgumentThatIsNoDisplayIsRefused)
     ASSERT_EQ(list->At(0, &released), ADLX_OK);
     released->Release();
 
-    IADLXDisplayServices* s = displays.get();
-    using Fetch = std::function<ADLX_RESULT(IADLXDisplay*, IADLXInterface**)>;
     const std::vector<std::pair<const char*, Fetch>> features = {
-        {"FreeSync",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetFreeSync(d, reinterpret_cast<IADLXDisplayFreeSync**>(pp));
-         }},
-        {"VSR",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetVirtualSuperResolution(d, reinterpret_cast<IADLXDisplayVSR**>(pp));
-         }},
-        {"GPU scaling",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetGPUScaling(d, reinterpret_cast<IADLXDisplayGPUScaling**>(pp));
-         }},
-        {"scaling mode",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetScalingMode(d, reinterpret_cast<IADLXDisplayScalingMode**>(pp));
-         }},
-        {"integer scaling",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetIntegerScaling(d, reinterpret_cast<IADLXDisplayIntegerScaling**>(pp));
-         }},
-        {"colour depth",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetColorDepth(d, reinterpret_cast<IADLXDisplayColorDepth**>(pp));
-         }},
-        {"pixel format",
-         [&](IADLXDisplay* d, IADLXInterface** pp) {
-             return s->GetPixelFormat(d, reinterpret_cast<IADLXDisplayPixelFormat**>(pp));
-         }},
+        {"FreeSync", Getter(&IADLXDisplayServices::GetFreeSync)},
+        {"VSR", Getter(&IADLXDisplayServices::GetVirtualSuperResolution)},
+        {"GPU scaling", Getter(&IADLXDisplayServices::GetGPUScaling)},
+        {"scaling mode", Getter(&IADLXDisplayServices::GetScalingMode)},
+        {"integer scaling", Getter(&IADLXDisplayServices::GetIntegerScaling)},
+        {"colour depth", Getter(&IADLXDisplayServices::GetColorDepth)},
+        {"pixel format", Getter(&IADLXDisplayServices::GetPixelFormat)},
     };
     for (const auto& [name, fetch] : features) {
         struct Case {
