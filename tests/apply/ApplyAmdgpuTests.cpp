@@ -58,23 +58,17 @@ protected:
 
     // The Navi3x card (PCI 1002:7480, revision CF) with new clocks, power and fan curve.
     static ProfileValues Navi3xProfile() {
-        ProfileValues v;
-        v.devId = QStringLiteral("7480");
-        v.revId = QStringLiteral("CF");
-        v.powerOffset = QStringLiteral("5");
-        v.minEngineClock = QStringLiteral("800");
-        v.maxEngineClock = QStringLiteral("2500");
-        v.engineVoltage = QStringLiteral("0");
-        v.maxMemoryClock = QStringLiteral("1200");
-        v.memoryTiming = QStringLiteral("0");
-        v.zeroRpm = false;
-        const int speeds[] = {25, 35, 50, 75, 100};
-        const int temperatures[] = {40, 55, 65, 80, 95};
-        for (int k = 0; k < 5; ++k) {
-            v.fanSpeed[k] = QString::number(speeds[k]);
-            v.fanTemperature[k] = QString::number(temperatures[k]);
-        }
-        return v;
+        return {.devId = "7480",
+                .revId = "CF",
+                .powerOffset = "5",
+                .minEngineClock = "800",
+                .maxEngineClock = "2500",
+                .engineVoltage = "0",
+                .maxMemoryClock = "1200",
+                .memoryTiming = "0",
+                .zeroRpm = false,
+                .fanTemperature = {"40", "55", "65", "80", "95"},
+                .fanSpeed = {"25", "35", "50", "75", "100"}};
     }
 
     Outcome Apply(amdgpu::Attributes& seam, const ProfileValues& values) {

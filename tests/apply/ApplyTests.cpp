@@ -23,23 +23,17 @@ struct ProgramRun {
 
 // The default simulated card gpu0 (RX 7900 XTX) with new values within its ranges.
 ProfileValues Gpu0Profile() {
-    ProfileValues v;
-    v.devId = QStringLiteral("744C");
-    v.revId = QStringLiteral("C8");
-    v.powerOffset = QStringLiteral("10");
-    v.minEngineClock = QStringLiteral("800");
-    v.maxEngineClock = QStringLiteral("2400");
-    v.engineVoltage = QStringLiteral("1100");
-    v.maxMemoryClock = QStringLiteral("2600");
-    v.memoryTiming = QStringLiteral("2");
-    v.zeroRpm = false;
-    const int speeds[] = {30, 40, 60, 80, 100};
-    const int temperatures[] = {30, 50, 65, 80, 95};
-    for (int k = 0; k < 5; ++k) {
-        v.fanSpeed[k] = QString::number(speeds[k]);
-        v.fanTemperature[k] = QString::number(temperatures[k]);
-    }
-    return v;
+    return {.devId = "744C",
+            .revId = "C8",
+            .powerOffset = "10",
+            .minEngineClock = "800",
+            .maxEngineClock = "2400",
+            .engineVoltage = "1100",
+            .maxMemoryClock = "2600",
+            .memoryTiming = "2",
+            .zeroRpm = false,
+            .fanTemperature = {"30", "50", "65", "80", "95"},
+            .fanSpeed = {"30", "40", "60", "80", "100"}};
 }
 
 class ApplyCommand : public ::testing::Test {
