@@ -161,7 +161,7 @@ TEST_F(OverdriveOff, ClocksAreUnsupportedAndOneLineSaysHowToSwitchItOnOncePerPro
     EXPECT_TRUE(yes);
 }
 
-TEST_F(OverdriveOff, TheServicesTheKernelHasNothingForExistAndOfferNothing) {
+TEST_F(OverdriveOff, The3DSettingsServicesExistAndOfferNothing) {
     mount("rx6900xt");
     if (IsSkipped()) return;
     start();
@@ -172,14 +172,12 @@ TEST_F(OverdriveOff, TheServicesTheKernelHasNothingForExistAndOfferNothing) {
     EXPECT_FALSE(chill);
     adlx::InterfacePtr<IADLX3DRadeonSuperResolution> rsr;
     EXPECT_EQ(settings->GetRadeonSuperResolution(rsr.put()), ADLX_NOT_SUPPORTED);
+    // The display services exist too; which displays they list and that none of a display's
+    // settings is offered is DisplayTests.cpp's, over connectors it builds (the device folder
+    // mounted here holds no connector entries of class/drm).
     adlx::InterfacePtr<IADLXDisplayServices> displays;
-    ASSERT_EQ(system->GetDisplaysServices(displays.put()), ADLX_OK);
-    adlx::InterfacePtr<IADLXDisplayList> list;
-    ASSERT_EQ(displays->GetDisplays(list.put()), ADLX_OK);
-    EXPECT_EQ(list->Size(), 0u);
-    adlx::InterfacePtr<IADLXDisplay> display;
-    EXPECT_NE(list->At(0, display.put()), ADLX_OK);
-    EXPECT_FALSE(display);
+    EXPECT_EQ(system->GetDisplaysServices(displays.put()), ADLX_OK);
+    EXPECT_TRUE(displays);
 }
 
 class Audit : public Access {};
