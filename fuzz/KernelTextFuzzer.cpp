@@ -39,26 +39,30 @@ void fromText(std::string_view text, const std::optional<Range>& range) {
     fromText(text, range->max);
 }
 
-void levelsFromText(std::string_view text, const std::vector<ClockLevel>& levels) {
-    for (const ClockLevel& l : levels) {
-        require(l.index >= 0 && findLevel(levels, l.index) == &l);
-        fromText(text, l.index);
-        fromText(text, l.mhz);
-        fromText(text, l.mv);
+// Each entry is the one its list finds by its index, and its index and numbers are in the text.
+template <class Entry, class Find, class... Fields>
+void entriesFromText(std::string_view text, const std::vector<Entry>& entries, Find&& find,
+                     Fields Entry::*... fields) {
+    for (const Entry& e : entries) {
+        require(find(entries, e.index) == &e);
+        fromText(text, e.index);
+        (fromText(text, e.*fields), ...);
     }
 }
 
+// A level of a negative index is never found.
+const ClockLevel* findLevelAtIndex(const std::vector<ClockLevel>& levels, int index) {
+    return index >= 0 ? findLevel(levels, index) : nullptr;
+}
+
+// The point of an index, in either kind of curve.
+const auto findPointAtIndex = [](const auto& points, int index) { return findPoint(points, index); };
+
 void checkOdClkVoltage(std::string_view text) {
     const OdClkVoltage od = parseOdClkVoltage(text);
-    levelsFromText(text, od.sclk);
-    levelsFromText(text, od.mclk);
-    levelsFromText(text, od.cclk);
-    for (const CurvePoint& p : od.vddcCurve) {
-        require(findPoint(od.vddcCurve, p.index) == &p);
-        fromText(text, p.index);
-        fromText(text, p.mhz);
-        fromText(text, p.mv);
-    }
+    for (const auto* levels : {&od.sclk, &od.mclk, &od.cclk})
+        entriesFromText(text, *levels, findLevelAtIndex, &ClockLevel::mhz, &ClockLevel::mv);
+    entriesFromText(text, od.vddcCurve, findPointAtIndex, &CurvePoint::mhz, &CurvePoint::mv);
     fromText(text, od.sclkOffsetMhz);
     fromText(text, od.vddgfxOffsetMv);
     fromText(text, od.cclkCore);
@@ -88,12 +92,7 @@ void checkOdClkVoltage(std::string_view text) {
 
 void checkFanCtrl(std::string_view text) {
     const FanCurve curve = parseFanCurve(text);
-    for (const FanCurvePoint& p : curve.points) {
-        require(findPoint(curve.points, p.index) == &p);
-        fromText(text, p.index);
-        fromText(text, p.celsius);
-        fromText(text, p.percent);
-    }
+    entriesFromText(text, curve.points, findPointAtIndex, &FanCurvePoint::celsius, &FanCurvePoint::percent);
     fromText(text, curve.celsius);
     fromText(text, curve.percent);
     require(parseFanCurve(std::string(text) + std::string(64, '\0')) == curve);
