@@ -384,13 +384,7 @@ public:
     explicit VramTuning(int card) : Counted(Kind::Other, card) {}
 
     // The kernel offers no memory timing levels.
-    ADLX_RESULT IsSupportedMemoryTiming(adlx_bool* out) override {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&] {
-            *out = false;
-            return ADLX_OK;
-        });
-    }
+    ADLX_RESULT IsSupportedMemoryTiming(adlx_bool* out) override { return answerNo(*this, out); }
     ADLX_RESULT GetSupportedMemoryTimingDescriptionList(IADLXMemoryTimingDescriptionList** pp) override {
         return handOut(*this, pp, [](IADLXMemoryTimingDescriptionList*&) { return ADLX_NOT_SUPPORTED; });
     }
@@ -459,13 +453,7 @@ public:
         });
     }
     // The kernel exposes no current (TDC) limit.
-    ADLX_RESULT IsSupportedTDCLimit(adlx_bool* out) override {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&] {
-            *out = false;
-            return ADLX_OK;
-        });
-    }
+    ADLX_RESULT IsSupportedTDCLimit(adlx_bool* out) override { return answerNo(*this, out); }
     ADLX_RESULT GetTDCLimitRange(ADLX_IntRange* out) override {
         if (out == nullptr) return ADLX_INVALID_ARGS;
         return guarded(*this, [] { return ADLX_NOT_SUPPORTED; });
@@ -649,13 +637,7 @@ public:
     explicit SmartAccessMemory(int card) : Counted(Kind::Other, card) {}
 
     // Resizable BAR is decided by the firmware at boot; a running system cannot switch it.
-    ADLX_RESULT IsSupported(adlx_bool* out) override {
-        if (out == nullptr) return ADLX_INVALID_ARGS;
-        return guarded(*this, [&] {
-            *out = false;
-            return ADLX_OK;
-        });
-    }
+    ADLX_RESULT IsSupported(adlx_bool* out) override { return answerNo(*this, out); }
     // Whether it is on the kernel does tell: the CPU sees all of the memory.
     ADLX_RESULT IsEnabled(adlx_bool* out) override {
         if (out == nullptr) return ADLX_INVALID_ARGS;

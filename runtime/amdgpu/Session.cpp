@@ -73,6 +73,14 @@ ADLX_RESULT queryObject(Object& o, const wchar_t* name, void** pp) {
     });
 }
 
+ADLX_RESULT answerNo(Object& self, adlx_bool* out) {
+    if (out == nullptr) return ADLX_INVALID_ARGS;
+    return guarded(self, [&] {
+        *out = false;
+        return ADLX_OK;
+    });
+}
+
 int cardOf(const IADLXGPU* gpu) {
     Session& s = session();
     const Object* o = s.current(static_cast<const IADLXInterface*>(gpu), Kind::Gpu);

@@ -31,20 +31,9 @@ adlx_int releaseObject(Object& o);
 ADLX_RESULT queryObject(Object& o, const wchar_t* name, void** pp);
 
 template <class I, class... Bases>
-class Counted : public I, public Object {
+class Counted : public objects::Counted<Object, I, Bases...> {
 public:
-    explicit Counted(Kind kind = Kind::Other, int card = -1) : Object(kind, card) {}
-
-    adlx_int Acquire() override { return acquireObject(*this); }
-    adlx_int Release() override { return releaseObject(*this); }
-    ADLX_RESULT QueryInterface(const wchar_t* name, void** pp) override {
-        return queryObject(*this, name, pp);
-    }
-
-    IADLXInterface* asInterface() override { return this; }
-    void* ownInterface(std::wstring_view name) override {
-        return objects::interfaceOf<I, Bases...>(this, name);
-    }
+    using objects::Counted<Object, I, Bases...>::Counted;
 };
 
 class Session : public objects::ObjectTable {
@@ -121,6 +110,9 @@ public:
 protected:
     virtual adlx_uint size() const = 0;
 };
+
+// A question every card answers no to: the kernel has nothing for the feature.
+ADLX_RESULT answerNo(Object& self, adlx_bool* out);
 
 // Hands out an interface: the slot is null unless the call succeeds.
 template <class Iface, class Make>

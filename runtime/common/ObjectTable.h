@@ -33,13 +33,28 @@ public:
     bool dead = false;
 };
 
-// The own-interface answer of an object implementing I, which derives from Bases: the names of
-// all of them (and of IADLXInterface) give the object as an I.
-template <class I, class... Bases>
-void* interfaceOf(I* self, std::wstring_view name) {
-    const bool own = name == I::IID() || ((name == Bases::IID()) || ...) || name == IADLXInterface::IID();
-    return own ? static_cast<void*>(self) : nullptr;
-}
+// The reference-counting methods every object shares. Base is the runtime's own object class:
+// Acquire, Release and QueryInterface go to that runtime's acquireObject, releaseObject and
+// queryObject (found beside Base), which decide what a call on a dead or stale object does. I is
+// the interface the object implements; Bases are the interfaces it derives from, so
+// QueryInterface answers their names as well.
+template <class Base, class I, class... Bases>
+class Counted : public I, public Base {
+public:
+    using Base::Base;
+
+    adlx_int Acquire() override { return acquireObject(static_cast<Base&>(*this)); }
+    adlx_int Release() override { return releaseObject(static_cast<Base&>(*this)); }
+    ADLX_RESULT QueryInterface(const wchar_t* name, void** pp) override {
+        return queryObject(static_cast<Base&>(*this), name, pp);
+    }
+
+    IADLXInterface* asInterface() override { return this; }
+    void* ownInterface(std::wstring_view name) override {
+        const bool own = name == I::IID() || ((name == Bases::IID()) || ...) || name == IADLXInterface::IID();
+        return own ? static_cast<void*>(static_cast<I*>(this)) : nullptr;
+    }
+};
 
 struct Audit {
     int doubleReleases = 0;

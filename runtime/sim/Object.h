@@ -28,23 +28,11 @@ adlx_int acquireObject(SimObject& o);
 adlx_int releaseObject(SimObject& o);
 ADLX_RESULT queryObject(SimObject& o, const wchar_t* name, void** pp);
 
-// The reference-counting part every object shares. I is the interface the object implements;
-// Bases are the interfaces it derives from, so QueryInterface answers their names as well.
+// The reference-counting part every object shares, recorded in the trace like any call.
 template <class I, class... Bases>
-class Impl : public I, public SimObject {
+class Impl : public objects::Counted<SimObject, I, Bases...> {
 public:
-    Impl(const char* traceName, int device, Kind kind = Kind::Other) : SimObject(traceName, device, kind) {}
-
-    adlx_int Acquire() override { return acquireObject(*this); }
-    adlx_int Release() override { return releaseObject(*this); }
-    ADLX_RESULT QueryInterface(const wchar_t* name, void** pp) override {
-        return queryObject(*this, name, pp);
-    }
-
-    IADLXInterface* asInterface() override { return this; }
-    void* ownInterface(std::wstring_view name) override {
-        return objects::interfaceOf<I, Bases...>(this, name);
-    }
+    using objects::Counted<SimObject, I, Bases...>::Counted;
 };
 
 }  // namespace sim
