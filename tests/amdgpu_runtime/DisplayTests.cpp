@@ -13,6 +13,8 @@ using amdgpu::samples::edidBlock;
 class Displays : public RuntimeTest {
 protected:
     void TearDown() override {
+        display.reset();
+        list.reset();
         displays.reset();
         RuntimeTest::TearDown();
     }
@@ -30,22 +32,30 @@ protected:
         start();
         ASSERT_EQ(system->GetDisplaysServices(displays.put()), ADLX_OK);
     }
+    // Card 0 with DP-1 connected, the runtime started, and its one display taken from a list.
+    void openOneDisplay() {
+        card(0);
+        connector("card0-DP-1", "connected\n");
+        ASSERT_NO_FATAL_FAILURE(open());
+        ASSERT_EQ(displays->GetDisplays(list.put()), ADLX_OK);
+        ASSERT_EQ(list->At(0, display.put()), ADLX_OK);
+    }
     std::vector<std::string> names() {
         std::vector<std::string> out;
-        adlx::InterfacePtr<IADLXDisplayList> list;
-        EXPECT_EQ(once([&] { return displays->GetDisplays(list.put()); }), ADLX_OK);
-        if (!list) return out;
-        EXPECT_EQ(list->Begin(), 0u);
-        EXPECT_EQ(list->End(), list->Size());
-        for (adlx_uint i = list->Begin(); i != list->End(); ++i) {
-            adlx::InterfacePtr<IADLXDisplay> display;
-            EXPECT_EQ(list->At(i, display.put()), ADLX_OK);
+        adlx::InterfacePtr<IADLXDisplayList> listed;
+        EXPECT_EQ(once([&] { return displays->GetDisplays(listed.put()); }), ADLX_OK);
+        if (!listed) return out;
+        EXPECT_EQ(listed->Begin(), 0u);
+        EXPECT_EQ(listed->End(), listed->Size());
+        for (adlx_uint i = listed->Begin(); i != listed->End(); ++i) {
+            adlx::InterfacePtr<IADLXDisplay> item;
+            EXPECT_EQ(listed->At(i, item.put()), ADLX_OK);
             const char* name = nullptr;
-            if (display) EXPECT_EQ(display->Name(&name), ADLX_OK);
+            if (item) EXPECT_EQ(item->Name(&name), ADLX_OK);
             out.push_back(name != nullptr ? name : "<none>");
         }
         adlx::InterfacePtr<IADLXDisplay> beyond;
-        EXPECT_EQ(list->At(list->Size(), beyond.put()), ADLX_INVALID_ARGS);
+        EXPECT_EQ(listed->At(listed->Size(), beyond.put()), ADLX_INVALID_ARGS);
         EXPECT_FALSE(beyond);
         return out;
     }
@@ -65,6 +75,8 @@ protected:
     }
 
     adlx::InterfacePtr<IADLXDisplayServices> displays;
+    adlx::InterfacePtr<IADLXDisplayList> list;
+    adlx::InterfacePtr<IADLXDisplay> display;
 };
 
 // The captured connectors store their text padded with NUL bytes to 4096.
@@ -105,13 +117,7 @@ TEST_F(Displays, NoConnectedConnectorListsNoDisplay) {
 }
 
 TEST_F(Displays, EveryFeatureIsUnsupportedAndAnArgumentThatIsNoDisplayIsRefused) {
-    card(0);
-    connector("card0-DP-1", "connected\n");
-    open();
-    adlx::InterfacePtr<IADLXDisplayList> list;
-    ASSERT_EQ(displays->GetDisplays(list.put()), ADLX_OK);
-    adlx::InterfacePtr<IADLXDisplay> display;
-    ASSERT_EQ(list->At(0, display.put()), ADLX_OK);
+    ASSERT_NO_FATAL_FAILURE(openOneDisplay());
     IADLXDisplay* released = nullptr;
     ASSERT_EQ(list->At(0, &released), ADLX_OK);
     released->Release();
@@ -150,13 +156,7 @@ TEST_F(Displays, EveryFeatureIsUnsupportedAndAnArgumentThatIsNoDisplayIsRefused)
 // A monitor unplugged, a hub taken away or the card unbound: the display the program still holds
 // names what it was, its features fail, and the next list is what the kernel now shows.
 TEST_F(Displays, AConnectorThatVanishesBetweenListAndUseFailsAndTheNextListIsTheKernelsNew) {
-    card(0);
-    connector("card0-DP-1", "connected\n");
-    open();
-    adlx::InterfacePtr<IADLXDisplayList> list;
-    ASSERT_EQ(displays->GetDisplays(list.put()), ADLX_OK);
-    adlx::InterfacePtr<IADLXDisplay> display;
-    ASSERT_EQ(list->At(0, display.put()), ADLX_OK);
+    ASSERT_NO_FATAL_FAILURE(openOneDisplay());
 
     kernel.removeBelow("class/drm/card0-DP-1");
     adlx::InterfacePtr<IADLXDisplayFreeSync> freeSync;
