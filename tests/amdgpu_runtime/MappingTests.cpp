@@ -222,30 +222,17 @@ ADLX_RESULT setCurve(RuntimeTest& t, std::vector<std::pair<int, int>> points) {
     return s.one([&] { return f->SetFanTuningStates(list.get()); });
 }
 
-#define GFX(call)                                    \
+// A row's call: one call on one feature interface of the card, which must read no file twice.
+#define ON_FEATURE(getter, call)                     \
     [](RuntimeTest& t) {                             \
         auto& s = static_cast<Setters&>(t);          \
-        auto feature = s.gfx();                      \
+        auto feature = s.getter();                   \
         return s.one([&] { return feature->call; }); \
     }
-#define VRAM(call)                                   \
-    [](RuntimeTest& t) {                             \
-        auto& s = static_cast<Setters&>(t);          \
-        auto feature = s.vram();                     \
-        return s.one([&] { return feature->call; }); \
-    }
-#define POWER(call)                                  \
-    [](RuntimeTest& t) {                             \
-        auto& s = static_cast<Setters&>(t);          \
-        auto feature = s.power();                    \
-        return s.one([&] { return feature->call; }); \
-    }
-#define FAN(call)                                    \
-    [](RuntimeTest& t) {                             \
-        auto& s = static_cast<Setters&>(t);          \
-        auto feature = s.fan();                      \
-        return s.one([&] { return feature->call; }); \
-    }
+#define GFX(call) ON_FEATURE(gfx, call)
+#define VRAM(call) ON_FEATURE(vram, call)
+#define POWER(call) ON_FEATURE(power, call)
+#define FAN(call) ON_FEATURE(fan, call)
 
 // clang-format off
 const SetRow kSets[] = {
