@@ -50,13 +50,15 @@ bench: deps
 	@bash scripts/run-bench.sh $(BENCH_DIR) $(BENCH_ARGS)
 
 package: deps
-	@CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
-	  LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	@export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	  cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	  -DTACHYON_BUILD_TESTS=OFF $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(PACKAGE_DIR) -j $(JOBS) --target tachyon_installables
 	@cd $(PACKAGE_DIR) && cpack -G DEB
-	@ls $(PACKAGE_DIR)/tachyon_*.deb
+	@sh tests/install/package.sh tests/install/layout.txt $(PACKAGE_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(BENCH_DIR) $(PACKAGE_DIR)
