@@ -1,6 +1,7 @@
-// Any bytes at all as pp_od_clk_voltage or a fan_ctrl file: the readers may find values or not,
-// but they never read out of bounds, every number they report is written in the text, trailing
-// NUL padding changes nothing, and a reading printed the kernel's way reads back the same.
+// Any bytes at all as pp_od_clk_voltage, a fan_ctrl file or a connector's edid: the readers may
+// find values or not, but they never read out of bounds, every number they report is written in
+// the text, trailing NUL padding changes nothing, and a reading printed the kernel's way reads
+// back the same. A monitor name is printable text that stands in the bytes as given.
 
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "Render.h"
+#include "formats/Edid.h"
 #include "formats/FanCtrl.h"
 #include "formats/OdClkVoltage.h"
 
@@ -104,11 +106,21 @@ void checkFanCtrl(std::string_view text) {
     require(text.find(setting.header) != std::string_view::npos);
 }
 
+void checkEdid(std::string_view bytes) {
+    const std::optional<std::string> name = edidMonitorName(bytes);
+    if (!name) return;
+    require(!name->empty() && name->size() <= 13 && name->front() != ' ' && name->back() != ' ');
+    for (const char c : *name) require(c >= 0x20 && c <= 0x7E);
+    require(bytes.substr(0, kEdidBlockSize).find(*name) != std::string_view::npos);
+    require(edidMonitorName(std::string(bytes) + std::string(128, '\0')) == name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     checkOdClkVoltage(text);
     checkFanCtrl(text);
+    checkEdid(text);
     return 0;
 }

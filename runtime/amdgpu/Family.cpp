@@ -10,21 +10,23 @@ namespace {
 
 // clang-format off
 constexpr FamilyRules kRules[] = {
-    //  family            name       absolute  voltage  voltage source                 memory  r at once
-    {Family::Polaris, "Polaris",     true,     true,    VoltageSource::TopClockLevel,  true,   false},
-    {Family::Navi1x,  "Navi 1x",     true,     false,   VoltageSource::TopCurvePoint,  true,   false},
-    {Family::Navi2x,  "Navi 2x",     true,     false,   VoltageSource::None,           true,   true},
-    {Family::Navi3x,  "Navi 3x",     true,     false,   VoltageSource::None,           true,   true},
-    {Family::Rdna4,   "RDNA4",       false,    false,   VoltageSource::None,           true,   true},
-    {Family::Apu,     "APU",         true,     false,   VoltageSource::None,           false,  false},
+    //  family            name       absolute  voltage  voltage source                 memory  r at once  manual  cap drops
+    {Family::Polaris, "Polaris",     true,     true,    VoltageSource::TopClockLevel,  true,   false,     false,  false},
+    {Family::Navi1x,  "Navi 1x",     true,     false,   VoltageSource::TopCurvePoint,  true,   false,     false,  false},
+    {Family::Navi2x,  "Navi 2x",     true,     false,   VoltageSource::None,           true,   true,      false,  false},
+    {Family::Navi3x,  "Navi 3x",     true,     false,   VoltageSource::None,           true,   true,      false,  true},
+    {Family::Rdna4,   "RDNA4",       false,    false,   VoltageSource::None,           true,   true,      false,  false},
+    {Family::Apu,     "APU",         true,     false,   VoltageSource::None,           false,  false,     true,   false},
 };
 // clang-format on
 
-std::optional<LevelPair> levelPair(const std::vector<ClockLevel>& levels) {
+std::optional<LevelPair> levelPair(std::vector<ClockLevel> levels) {
     if (levels.empty()) return std::nullopt;
-    const auto byIndex = [](const ClockLevel& a, const ClockLevel& b) { return a.index < b.index; };
-    const auto [low, high] = std::minmax_element(levels.begin(), levels.end(), byIndex);
-    return LevelPair{*low, *high};
+    std::sort(levels.begin(), levels.end(),
+              [](const ClockLevel& a, const ClockLevel& b) { return a.index < b.index; });
+    LevelPair pair{levels.front(), levels.back(), {}};
+    if (levels.size() > 2) pair.between.assign(levels.begin() + 1, levels.end() - 1);
+    return pair;
 }
 
 std::string levelCommand(const FamilyRules& rules, ClockKind kind, const ClockLevel& level, int mhz) {
@@ -115,7 +117,17 @@ Plan moveClock(const FamilyRules& rules, ClockKind kind, const LevelPair& levels
     const bool crosses = !single && (end == PairEnd::Low ? mhz > other.mhz : mhz < other.mhz);
     if (crosses) plan.commands.push_back(levelCommand(rules, kind, other, mhz));
     plan.commands.push_back(levelCommand(rules, kind, moved, mhz));
+    const int newLow = end == PairEnd::Low || crosses ? mhz : levels.low.mhz;
+    const int newHigh = end == PairEnd::High || crosses ? mhz : levels.high.mhz;
+    std::vector<std::string> undoBetween;
+    for (const ClockLevel& level : levels.between) {
+        const int kept = std::clamp(level.mhz, newLow, newHigh);
+        if (kept == level.mhz) continue;
+        plan.commands.push_back(levelCommand(rules, kind, level, kept));
+        undoBetween.push_back(levelCommand(rules, kind, level, level.mhz));
+    }
     // Undone in reverse, so the staged pair never crosses on the way back either.
+    plan.undo.assign(undoBetween.rbegin(), undoBetween.rend());
     plan.undo.push_back(levelCommand(rules, kind, moved, moved.mhz));
     if (crosses) plan.undo.push_back(levelCommand(rules, kind, other, other.mhz));
     return plan;

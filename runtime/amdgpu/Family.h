@@ -34,16 +34,25 @@ struct FamilyRules {
     bool memoryClock;
     // `r` takes effect at once; elsewhere it only resets the staged table and needs `c`.
     bool resetCommitsAtOnce;
+    // The kernel takes overdrive edits only while power_dpm_force_performance_level is `manual`
+    // (the APUs); any other level refuses every edit with EINVAL.
+    bool editsNeedManualLevel;
+    // A commit of the overdrive table may put the power cap back to its default (RDNA3), so a cap
+    // the user chose has to be written again after it.
+    bool commitMayDropPowerCap;
 };
 
 // The rules for the kernel's text, or nullptr when it holds no overdrive section (overdrive off).
 const FamilyRules* rulesFor(const OdClkVoltage& od);
 const FamilyRules& rulesOf(Family family);
 
-// The lowest and the highest level of a clock (OD_SCLK or OD_MCLK) by index.
+// The lowest and the highest level of a clock (OD_SCLK or OD_MCLK) by index, and the levels in
+// between (Polaris has six engine levels between its lowest and highest), all as the kernel
+// printed them.
 struct LevelPair {
     ClockLevel low;
     ClockLevel high;
+    std::vector<ClockLevel> between;  // by index
 };
 
 // What one contract value is on this card: where the kernel keeps it and in what range.
@@ -71,7 +80,9 @@ enum class PairEnd { Low, High };
 
 // Moves one end of a clock pair. When the new minimum is above the current maximum, the maximum
 // is written first (to the same value), and the other way round, so the kernel never sees a
-// minimum above its maximum. Empty when the value is already there.
+// minimum above its maximum. The levels in between that would fall outside the new minimum and
+// maximum are moved to the nearer end (keeping their voltage), so the table the kernel gets
+// still rises. Empty when the value is already there.
 Plan moveClock(const FamilyRules& rules, ClockKind kind, const LevelPair& levels, PairEnd end, int mhz);
 Plan setVoltage(const FamilyRules& rules, const OdClkVoltage& od, int mv);
 

@@ -166,6 +166,75 @@ std::optional<std::int64_t> capFor(const PowerFiles& p, std::int64_t offset) {
     return cap;
 }
 
+// ---- Writing the overdrive table (pp_od_clk_voltage and the gpu_od/fan_ctrl files that share it).
+
+constexpr const char* kPerformanceLevel = "power_dpm_force_performance_level";
+
+// The word the kernel prints, without its newline (or the NUL padding of a capture).
+std::string firstWord(const std::string& text) {
+    const std::size_t end = text.find_first_of(" \t\n\r", 0);
+    std::string word = text.substr(0, end);
+    return word.substr(0, word.find('\0'));
+}
+
+// The levels a card is put back into; the privileged writer takes exactly these.
+bool isPerformanceLevel(const std::string& level) {
+    for (const char* known : {"auto", "low", "high", "manual", "profile_standard", "profile_min_sclk",
+                              "profile_min_mclk", "profile_peak"}) {
+        if (level == known) return true;
+    }
+    return false;
+}
+
+// Where the kernel takes overdrive edits only in the `manual` performance level (the APUs), the
+// card is put into it first; `left` is the level it was in, to go back to when the edit is refused.
+struct LevelSwitch {
+    int error = 0;
+    std::optional<std::string> left;
+};
+
+LevelSwitch enterManualLevel(Kernel& kernel, const Card& card, const FamilyRules* rules) {
+    LevelSwitch s;
+    if (rules == nullptr || !rules->editsNeedManualLevel) return s;
+    const std::string file = card.file(kPerformanceLevel);
+    const std::string* text = kernel.text(file);
+    const std::string level = text != nullptr ? firstWord(*text) : std::string();
+    if (level == "manual") return s;
+    s.error = kernel.write(file, "manual\n");
+    if (s.error == 0) s.left = level;
+    return s;
+}
+
+void leaveManualLevel(Kernel& kernel, const Card& card, const LevelSwitch& s) {
+    if (s.left && isPerformanceLevel(*s.left)) kernel.write(card.file(kPerformanceLevel), *s.left + "\n");
+}
+
+// Stages the plan on one file of the overdrive table and commits it, the way the card's kernel
+// takes it: in the manual performance level where it needs that, and with the power cap written
+// again where a commit may drop it. Nothing is written when the plan is empty.
+ADLX_RESULT stageOverdrive(Kernel& kernel, const Card& card, const FamilyRules* rules,
+                           const std::string& file, const Plan& plan) {
+    if (plan.commands.empty()) return ADLX_OK;
+    // Read before the commit, as this call's only read of the cap: after it the kernel may show
+    // the default already.
+    std::optional<std::int64_t> keptCap;
+    if (rules != nullptr && rules->commitMayDropPowerCap) {
+        const auto p = readPower(kernel, card, false);
+        if (p && p->cap != p->defaultCap && p->cap <= std::numeric_limits<std::uint32_t>::max())
+            keptCap = p->cap;
+    }
+    const LevelSwitch level = enterManualLevel(kernel, card, rules);
+    if (level.error != 0) return resultOf(level.error);
+    const ADLX_RESULT result = stage(kernel, file, plan.commands, plan.undo);
+    if (result != ADLX_OK) {
+        leaveManualLevel(kernel, card, level);
+        return result;
+    }
+    if (!keptCap) return ADLX_OK;
+    return resultOf(
+        kernel.write(card.hwmonFile("power1_cap"), powerCapCommand(static_cast<std::uint32_t>(*keptCap))));
+}
+
 // ---- Fans: gpu_od/fan_ctrl (RDNA3 and later).
 
 struct FanPoint {
@@ -240,10 +309,12 @@ public:
             const Overdrive o = readOverdrive(kernel, cardAt(card));
             const auto v = o.rules ? voltage(*o.rules, o.od) : std::nullopt;
             if (!v) return ADLX_NOT_SUPPORTED;
+            // What the kernel holds is no change, even where its own table lies outside its range.
+            if (v->mv == mv) return ADLX_OK;
             if (!contains(v->range, mv)) return ADLX_INVALID_ARGS;
-            const Plan plan = setVoltage(*o.rules, o.od, mv);
-            if (plan.commands.empty()) return ADLX_OK;
-            return stage(kernel, cardAt(card).file("pp_od_clk_voltage"), plan.commands, plan.undo);
+            const Card& c = cardAt(card);
+            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
+                                  setVoltage(*o.rules, o.od, mv));
         });
     }
 
@@ -274,10 +345,14 @@ private:
             const Overdrive o = readOverdrive(kernel, cardAt(card));
             const auto clocks = o.rules ? engineClocks(*o.rules, o.od) : std::nullopt;
             if (!clocks) return ADLX_NOT_SUPPORTED;
+            // What the kernel holds is no change, even where its own table lies outside its range
+            // (a Navi 1x card may boot with a minimum below the OD_RANGE it prints).
+            const ClockLevel& now = end == PairEnd::Low ? clocks->levels.low : clocks->levels.high;
+            if (now.mhz == mhz) return ADLX_OK;
             if (!contains(clocks->range, mhz)) return ADLX_INVALID_ARGS;
-            const Plan plan = moveClock(*o.rules, ClockKind::Engine, clocks->levels, end, mhz);
-            if (plan.commands.empty()) return ADLX_OK;
-            return stage(kernel, cardAt(card).file("pp_od_clk_voltage"), plan.commands, plan.undo);
+            const Card& c = cardAt(card);
+            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
+                                  moveClock(*o.rules, ClockKind::Engine, clocks->levels, end, mhz));
         });
     }
     template <class T, class Use>
@@ -328,10 +403,11 @@ public:
             const Overdrive o = readOverdrive(kernel, cardAt(card));
             const auto clocks = o.rules ? memoryClocks(*o.rules, o.od) : std::nullopt;
             if (!clocks) return ADLX_NOT_SUPPORTED;
+            if (clocks->levels.high.mhz == mhz) return ADLX_OK;
             if (!contains(clocks->range, mhz)) return ADLX_INVALID_ARGS;
-            const Plan plan = moveClock(*o.rules, ClockKind::Memory, clocks->levels, PairEnd::High, mhz);
-            if (plan.commands.empty()) return ADLX_OK;
-            return stage(kernel, cardAt(card).file("pp_od_clk_voltage"), plan.commands, plan.undo);
+            const Card& c = cardAt(card);
+            return stageOverdrive(kernel, c, o.rules, c.file("pp_od_clk_voltage"),
+                                  moveClock(*o.rules, ClockKind::Memory, clocks->levels, PairEnd::High, mhz));
         });
     }
 
@@ -497,7 +573,16 @@ public:
     ADLX_RESULT SetFanTuningStates(IADLXManualFanTuningStateList* states) override {
         return withCurve([&](Kernel& kernel, const FanCurveView& fan) -> ADLX_RESULT {
             const Curve* points = curveOf(states);
-            if (points == nullptr || firstInvalidPoint(fan, *points) >= 0) return ADLX_INVALID_ARGS;
+            if (points == nullptr) return ADLX_INVALID_ARGS;
+            // The curve the kernel holds is no change, even the "no custom curve" it cannot take.
+            const bool same =
+                points->size() == fan.points.size() &&
+                std::equal(fan.points.begin(), fan.points.end(), points->begin(),
+                           [](const FanCurvePoint& was, const FanPoint& wanted) {
+                               return was.celsius == wanted.temperature && was.percent == wanted.speed;
+                           });
+            if (same) return ADLX_OK;
+            if (firstInvalidPoint(fan, *points) >= 0) return ADLX_INVALID_ARGS;
             Plan plan;
             for (std::size_t i = 0; i < fan.points.size(); ++i) {
                 const FanCurvePoint& was = fan.points[i];
@@ -506,8 +591,9 @@ public:
                 plan.commands.push_back(fanCurvePointCommand(was.index, wanted.temperature, wanted.speed));
                 plan.undo.push_back(fanCurvePointCommand(was.index, was.celsius, was.percent));
             }
-            if (plan.commands.empty()) return ADLX_OK;
-            return stage(kernel, cardAt(card).file("gpu_od/fan_ctrl/fan_curve"), plan.commands, plan.undo);
+            const Card& c = cardAt(card);
+            return stageOverdrive(kernel, c, readOverdrive(kernel, c).rules,
+                                  c.file("gpu_od/fan_ctrl/fan_curve"), plan);
         });
     }
     ADLX_RESULT IsSupportedZeroRPM(adlx_bool* out) override {
@@ -536,8 +622,10 @@ public:
             const int was = *setting->value;
             const int wanted = enabled ? 1 : 0;
             if ((was != 0) == enabled) return ADLX_OK;
-            return stage(kernel, cardAt(card).file("gpu_od/fan_ctrl/fan_zero_rpm_enable"),
-                         {fanSettingCommand(wanted)}, {fanSettingCommand(was)});
+            const Card& c = cardAt(card);
+            return stageOverdrive(kernel, c, readOverdrive(kernel, c).rules,
+                                  c.file("gpu_od/fan_ctrl/fan_zero_rpm_enable"),
+                                  Plan{{fanSettingCommand(wanted)}, {fanSettingCommand(was)}});
         });
     }
 
@@ -660,13 +748,18 @@ public:
             // card whose files are gone).
             if (o.rules == nullptr && !p) return ADLX_NOT_SUPPORTED;
             if (o.rules != nullptr) {
-                const auto commands = resetCommands(*o.rules);
-                for (const auto& command : commands) {
-                    const int error = kernel.write(c.file("pp_od_clk_voltage"), command);
-                    if (error != 0) {
-                        result = resultOf(error);
-                        break;
-                    }
+                const LevelSwitch level = enterManualLevel(kernel, c, o.rules);
+                int error = level.error;
+                for (const auto& command : resetCommands(*o.rules)) {
+                    if (error != 0) break;
+                    error = kernel.write(c.file("pp_od_clk_voltage"), command);
+                }
+                if (error != 0) {
+                    result = resultOf(error);
+                    leaveManualLevel(kernel, c, level);
+                } else if (o.rules->editsNeedManualLevel) {
+                    // The factory state: the kernel chooses the clocks again.
+                    result = resultOf(kernel.write(c.file(kPerformanceLevel), "auto\n"));
                 }
             }
             if (p && p->cap != p->defaultCap) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "PrivilegedAttributes.h"
 #include "Session.h"
 #include "formats/Commands.h"
 
@@ -27,7 +28,10 @@ int Kernel::write(const std::string& path, std::string_view command) {
     // What this call read of the file no longer holds once the kernel took a command.
     m_reads.erase(path);
     const int error = m_files.write(path, command);
-    if (error == EACCES || error == EPERM) notePermissionRefused(path, error);
+    // Where the privileged writer was asked, it has said why the write failed.
+    const auto* privileged = dynamic_cast<const PrivilegedAttributes*>(&m_files);
+    if ((error == EACCES || error == EPERM) && (privileged == nullptr || !privileged->explainsRefusals()))
+        notePermissionRefused(path, error);
     return error;
 }
 

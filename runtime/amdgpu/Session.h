@@ -18,7 +18,7 @@
 
 namespace amdgpu {
 
-enum class Kind { Other, Gpu, FanStateList };
+enum class Kind { Other, Gpu, FanStateList, Display };
 
 class Object {
 public:

@@ -53,6 +53,10 @@ bool Faults::queryRefused(const std::string& interfaceName, int subject) const {
     return matches("QueryInterface:" + interfaceName, subject);
 }
 
+bool Faults::failsAfterWrite(const std::string& call, int subject) const {
+    return matches("FailAfterWrite:" + call, subject);
+}
+
 std::string Faults::list() const {
     std::string out;
     for (const auto& n : m_names) out += (out.empty() ? "" : ",") + n;

@@ -4,6 +4,8 @@
 //   "IADLXGPUList.At#1"                              only when the call's subject index is 1
 //   "QueryInterface:IADLXGPU1"                       that interface name is refused everywhere
 //   "QueryInterface:IADLXGPU1#0"                     ... only by objects of GPU/display 0
+//   "FailAfterWrite:IADLXChill.IsSupported"          the method does its work and writes its
+//                                                    out-values, then returns ADLX_FAIL
 
 #include <set>
 #include <string>
@@ -20,6 +22,7 @@ public:
 
     bool callFails(const std::string& call, int subject) const;
     bool queryRefused(const std::string& interfaceName, int subject) const;
+    bool failsAfterWrite(const std::string& call, int subject) const;
     std::string list() const;
 
 private:

@@ -109,7 +109,8 @@ ADLX_RESULT gateResult(Gate g);
 std::string qualified(const SimObject& self, const char* method);
 void record(const std::string& line);
 
-// Runs `body(Out&)` under the rules above. On any failure an interface out-pointer is set to null.
+// Runs `body(Out&)` under the rules above. On any failure an interface out-pointer is set to null,
+// except after an injected FailAfterWrite fault.
 template <class Body>
 ADLX_RESULT call(SimObject& self, const char* method, const std::string& args, int subject, void** outIface,
                  Body&& body) {
@@ -128,7 +129,13 @@ ADLX_RESULT call(SimObject& self, const char* method, const std::string& args, i
         // Nothing may cross the runtime boundary; a failure inside is the driver failing.
         out = {};
     }
-    if (result != ADLX_OK && outIface != nullptr) *outIface = nullptr;
+    if (result == ADLX_OK && runtime().faults.failsAfterWrite(name, subject)) {
+        // A driver that did the work and still reports failure: what it wrote stays written, an
+        // interface handed out included, which its receiver then owns.
+        result = ADLX_FAIL;
+    } else if (result != ADLX_OK && outIface != nullptr) {
+        *outIface = nullptr;
+    }
     record(name + args + " -> " + std::to_string(static_cast<int>(result)) + out.text);
     return result;
 }

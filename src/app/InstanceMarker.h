@@ -2,7 +2,10 @@
 // The marker a running instance holds under the name "Tachyon Instance". Nothing waits on it or
 // refuses a second instance; it only shows that one runs. Held as a shared lock on a file in the
 // user's runtime folder, so any number of instances hold it at once, and the last one to close
-// removes the file, leaving nothing behind.
+// removes the file, leaving nothing behind. Taking it never waits: when it cannot be taken at once,
+// or the name holds anything but this user's own plain file, it stays unheld and the start goes on.
+
+#include <sys/types.h>
 
 #include <string>
 
@@ -22,4 +25,7 @@ public:
 private:
     int m_fd = -1;
     std::string m_path;
+    // The file taken, so that only that file is ever removed under the name.
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };

@@ -9,13 +9,14 @@
 namespace {
 
 // A GPU-bound 3D feature's support: preset false, fetched with getter, answered by IsSupported.
+// Throughout the probe a question the driver reports as failed counts as no, whatever it wrote.
 template <typename Feature>
 int FeatureSupported(IADLX3DSettingsServices* services, IADLXGPU* gpu,
                      ADLX_RESULT (IADLX3DSettingsServices::*getter)(IADLXGPU*, Feature**)) {
     adlx_bool supported = false;
     adlx::InterfacePtr<Feature> feature;
     if (services != nullptr && (services->*getter)(gpu, feature.put()) == ADLX_OK && feature) {
-        feature->IsSupported(&supported);
+        if (feature->IsSupported(&supported) != ADLX_OK) supported = false;
     }
     return supported ? 1 : 0;
 }
@@ -91,7 +92,7 @@ int CTachyonDlg::SelectGpu(unsigned position) {
     m_gpuTuningServices.reset();
     if (system != nullptr && system->GetGPUTuningServices(m_gpuTuningServices.put()) == ADLX_OK && m_gpuTuningServices) {
         adlx_bool gfx = false;
-        m_gpuTuningServices->IsSupportedManualGFXTuning(m_gpu.get(), &gfx);
+        if (m_gpuTuningServices->IsSupportedManualGFXTuning(m_gpu.get(), &gfx) != ADLX_OK) gfx = false;
         if (gfx) {
             adlx::InterfacePtr<IADLXInterface> tuning;
             m_gpuTuningServices->GetManualGFXTuning(m_gpu.get(), tuning.put());
@@ -103,7 +104,7 @@ int CTachyonDlg::SelectGpu(unsigned position) {
         InitVramTuning();
 
         adlx_bool power = false;
-        m_gpuTuningServices->IsSupportedManualPowerTuning(m_gpu.get(), &power);
+        if (m_gpuTuningServices->IsSupportedManualPowerTuning(m_gpu.get(), &power) != ADLX_OK) power = false;
         m_powerTuningSupported = power ? 1 : 0;
         EnableControls(kTuningPage, {1012}, m_powerTuningSupported);
 
@@ -112,7 +113,8 @@ int CTachyonDlg::SelectGpu(unsigned position) {
         {
             adlx::InterfacePtr<IADLXInterface> tuning;
             m_gpuTuningServices->GetManualPowerTuning(m_gpu.get(), tuning.put());
-            if (auto powerTuning = tuning.query<IADLXManualPowerTuning>()) powerTuning->IsSupportedTDCLimit(&tdc);
+            auto powerTuning = tuning.query<IADLXManualPowerTuning>();
+            if (powerTuning && powerTuning->IsSupportedTDCLimit(&tdc) != ADLX_OK) tdc = false;
         }
         m_tdcSupported = tdc ? 1 : 0;
         EnableControls(kTuningPage, {1014}, m_tdcSupported);
@@ -126,7 +128,7 @@ int CTachyonDlg::SelectGpu(unsigned position) {
             adlx::InterfacePtr<IADLXSmartAccessMemory> smartAccessMemory;
             if (m_gpuTuningServices1->GetSmartAccessMemory(m_gpu.get(), smartAccessMemory.put()) == ADLX_OK &&
                 smartAccessMemory) {
-                smartAccessMemory->IsSupported(&sam);
+                if (smartAccessMemory->IsSupported(&sam) != ADLX_OK) sam = false;
             }
         }
         m_samSupported = sam ? 1 : 0;
@@ -145,9 +147,13 @@ int CTachyonDlg::SelectGpu(unsigned position) {
         adlx_bool antiLagLevel = false;
         {
             adlx::InterfacePtr<IADLX3DAntiLag> feature;
-            if (services->GetAntiLag(gpu, feature.put()) == ADLX_OK && feature) feature->IsSupported(&antiLag);
+            if (services->GetAntiLag(gpu, feature.put()) == ADLX_OK && feature &&
+                feature->IsSupported(&antiLag) != ADLX_OK) {
+                antiLag = false;
+            }
             if (antiLag) {
-                if (auto level = feature.query<IADLX3DAntiLag1>()) level->IsSupported(&antiLagLevel);
+                auto level = feature.query<IADLX3DAntiLag1>();
+                if (level && level->IsSupported(&antiLagLevel) != ADLX_OK) antiLagLevel = false;
             }
         }
         m_antiLagSupported = antiLag ? 1 : 0;
@@ -165,8 +171,9 @@ int CTachyonDlg::SelectGpu(unsigned position) {
         adlx_bool superResolution = false;
         {
             adlx::InterfacePtr<IADLX3DRadeonSuperResolution> feature;
-            if (services->GetRadeonSuperResolution(feature.put()) == ADLX_OK && feature) {
-                feature->IsSupported(&superResolution);
+            if (services->GetRadeonSuperResolution(feature.put()) == ADLX_OK && feature &&
+                feature->IsSupported(&superResolution) != ADLX_OK) {
+                superResolution = false;
             }
         }
         m_superResolutionSupported = superResolution ? 1 : 0;

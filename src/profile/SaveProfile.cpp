@@ -1,12 +1,15 @@
 // Save: the Tuning and Fan pages' controls, as they stand, into a profile file. The only thing
 // asked of the driver is the GPU's PNP string.
 
+#include <QFile>
 #include <QLineEdit>
 #include <QSaveFile>
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -26,11 +29,31 @@ QString PowerOffsetText(std::int32_t shown) {
 }
 
 // The replace itself ignores a failed sync, and a full disk may only show there.
-bool SyncToDisk(QSaveFile& file) {
+bool SyncToDisk(QFileDevice& file) {
 #ifdef Q_OS_UNIX
     return ::fsync(file.handle()) == 0;
 #else
     return file.flush();
+#endif
+}
+
+// Puts a replacement in the target's place, or closes the target written in place.
+bool Finish(QFileDevice& file) {
+    if (auto* replace = qobject_cast<QSaveFile*>(&file)) return replace->commit();
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+// A replacement would take the profile from its owner, and a shared folder's sticky bit refuses
+// to replace another user's file at all.
+bool BelongsToAnotherUser(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid != geteuid();
+#else
+    Q_UNUSED(path);
+    return false;
 #endif
 }
 
@@ -51,10 +74,24 @@ int CTachyonDlg::SaveProfile() {
     // failure at any point leaves the previous profile as it was. Unbuffered, because a buffered
     // write that the disk takes only in part is not reported by the flush before the replace.
     // Opening also refuses a read-only profile, which the replace alone would not protect.
-    QSaveFile file(ProfileFileName(*chosen));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return ProfileError(*this, QStringLiteral("unable to save file"));
+    // Where the folder refuses a file beside the target, or the target belongs to another user,
+    // a writable profile is written in place instead, as a plain save would: it keeps its owner
+    // and mode, at the price of the old content should the write fail midway.
+    const QString fileName = ProfileFileName(*chosen);
+    std::unique_ptr<QFileDevice> file;
+    bool opened = false;
+    if (BelongsToAnotherUser(fileName)) {
+        auto inPlace = std::make_unique<QFile>(fileName);
+        opened = inPlace->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly |
+                               QIODevice::Unbuffered);
+        file = std::move(inPlace);
+    } else {
+        auto replace = std::make_unique<QSaveFile>(fileName);
+        replace->setDirectWriteFallback(true);
+        opened = replace->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        file = std::move(replace);
     }
+    if (!opened) return ProfileError(*this, QStringLiteral("unable to save file"));
 
     const QString pnp = PnpOf(m_gpu.get());
     ProfileValues values;
@@ -73,8 +110,8 @@ int CTachyonDlg::SaveProfile() {
     }
 
     const QByteArray text = ProfileText(values);
-    if (file.write(text) != text.size() || !SyncToDisk(file) || !file.commit()) {
-        file.cancelWriting();
+    if (file->write(text) != text.size() || !SyncToDisk(*file) || !Finish(*file)) {
+        if (auto* replace = qobject_cast<QSaveFile*>(file.get())) replace->cancelWriting();
         return ProfileError(*this, QStringLiteral("unable to save file"));
     }
     return ADLX_OK;

@@ -1,9 +1,10 @@
 #include "CMyTabCtrl.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
-#include <QMouseEvent>
 #include <QWheelEvent>
 
 #include "PageNotify.h"
@@ -66,9 +67,16 @@ void CMyTabCtrl::PlacePages() {
 
 void CMyTabCtrl::OnLButtonDown(int tabIndex) {
     if (tabIndex < 0 || tabIndex >= m_pageCount || tabIndex == m_currentPage) return;
-    m_pages[static_cast<std::size_t>(m_currentPage)]->hide();
+    DialogPage* hidden = m_pages[static_cast<std::size_t>(m_currentPage)];
     m_currentPage = tabIndex;
-    m_pages[static_cast<std::size_t>(m_currentPage)]->show();
+    DialogPage* shown = m_pages[static_cast<std::size_t>(m_currentPage)];
+    shown->show();
+    // A hidden page's focus would pass along the tab order to the GPU selector, where the next arrow
+    // key or letter changes the GPU and drops every unapplied edit. The page shown takes it instead;
+    // a focus anywhere else stays where it is.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && hidden->isAncestorOf(focus)) shown->setFocus(Qt::OtherFocusReason);
+    hidden->hide();
 }
 
 bool CMyTabCtrl::event(QEvent* event) {

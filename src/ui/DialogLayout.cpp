@@ -5,11 +5,10 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 #include "ElidedLabel.h"
+#include "NumberEdit.h"
 #include "ProgramIcon.h"
 
 namespace {
@@ -21,14 +20,8 @@ int MulDiv(int value, int numerator, int denominator) {
 QWidget* CreateControl(QWidget* parent, const ControlTemplate& c) {
     const QString label = QString::fromUtf8(c.label);
     switch (c.kind) {
-        case ControlKind::Edit: {
-            auto* edit = new QLineEdit(parent);
-            edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            // Typing accepts digits only; the program itself may still write any text.
-            auto* validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit);
-            edit->setValidator(validator);
-            return edit;
-        }
+        case ControlKind::Edit:
+            return new NumberEdit(parent);
         case ControlKind::CheckBox:
             return new QCheckBox(label, parent);
         case ControlKind::ComboBox: {

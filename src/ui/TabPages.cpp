@@ -31,19 +31,26 @@ Tab_Graphics::Tab_Graphics(QWidget* parent)
     // The content moves only when the thumb is released, never while it is dragged.
     m_scrollBar->setTracking(false);
     m_scrollBar->setFocusPolicy(Qt::NoFocus);
+    // Every change of the bar's position goes through the page's scroll handler, which owns the
+    // position; the bar only shows it.
     connect(m_scrollBar, &QScrollBar::actionTriggered, this, [this](int action) {
         switch (action) {
             case QAbstractSlider::SliderSingleStepSub: OnVScroll(SB_LINEUP, 0); break;
             case QAbstractSlider::SliderSingleStepAdd: OnVScroll(SB_LINEDOWN, 0); break;
             case QAbstractSlider::SliderPageStepSub: OnVScroll(SB_PAGEUP, 0); break;
             case QAbstractSlider::SliderPageStepAdd: OnVScroll(SB_PAGEDOWN, 0); break;
-            default: break;
+            case QAbstractSlider::SliderToMinimum: OnVScroll(SB_TOP, 0); break;
+            case QAbstractSlider::SliderToMaximum: OnVScroll(SB_BOTTOM, 0); break;
+            default: break;  // the thumb being dragged: only its release counts
         }
-        // The handler owns the position; the bar shows it.
         if (action != QAbstractSlider::SliderMove) m_scrollBar->setSliderPosition(m_scrollPos);
     });
     connect(m_scrollBar, &QScrollBar::sliderReleased, this,
             [this] { OnVScroll(SB_THUMBPOSITION, m_scrollBar->sliderPosition()); });
+    // The bar moved by any other way (its own menu's "Scroll here") is a thumb set down there.
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_showingPosition && value != m_scrollPos) OnVScroll(SB_THUMBPOSITION, value);
+    });
     BuildPage();
 
     const auto onClick = [this](int id, void (Tab_Graphics::*handler)()) {
@@ -74,7 +81,9 @@ void Tab_Graphics::InitScrollRange(int tabControlHeight) {
 
 void Tab_Graphics::ScrollBy(int delta) {
     m_scrollPos += delta;
+    m_showingPosition = true;
     m_scrollBar->setValue(m_scrollPos);
+    m_showingPosition = false;
     m_client->move(m_client->x(), -m_scrollPos);
 }
 

@@ -74,6 +74,8 @@ private:
     void FollowCheckBox(int checkBoxId, std::initializer_list<int> dependentIds);
     QWidget* m_client;
     QScrollBar* m_scrollBar;
+    // True while the handler puts its own position on the bar, which is no news to it.
+    bool m_showingPosition = false;
     Prompts* m_prompts = nullptr;
     const QEvent* m_lastPlusEvent = nullptr;
     QPointer<QObject> m_lastPlusReceiver;

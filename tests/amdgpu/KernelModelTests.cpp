@@ -110,7 +110,12 @@ const std::vector<Case> kCases = {
       {"od", "s 1 500\n", 0, "1:        500Mhz"},
       {"od", "c\n", EINVAL, ""},  // minimum above maximum is refused at the commit
       {"od", "s 1 2000\n", 0, "1:       2000Mhz"},
-      {"od", "c\n", 0, ""}}},
+      {"od", "c\n", 0, ""},
+      {"power_dpm_force_performance_level", "turbo\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "profile_peak\n", 0, "profile_peak"},
+      {"od", "s 1 1800\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "auto\n", 0, "auto"},
+      {"od", "r\n", EINVAL, ""}}},
     {"CommandParsing",
      "navi3x",
      Family::Navi3x,
@@ -226,6 +231,30 @@ TEST(KernelModel, ResetCommitsAtOnceFromNavi2xOnward) {
     }
 }
 
+TEST(KernelModel, Rdna3CommitPutsThePowerCapBackToItsDefault) {
+    struct Row {
+        const char* fixture;
+        const char* file;
+        const char* edit;
+        std::string cap;  // within the card's limits, not its default
+        bool drops;
+    };
+    for (const Row& row : {Row{"navi3x", "od", "s 1 2700\n", "170000000\n", true},
+                           Row{"navi3x", "fan:fan_curve", "2 65 50\n", "170000000\n", true},
+                           Row{"navi2x", "od", "s 1 2700\n", "200000000\n", false},
+                           Row{"rdna4", "od", "m 1 1300\n", "240000000\n", false}}) {
+        SCOPED_TRACE(std::string(row.fixture) + " " + row.file);
+        auto model = Load(kFixtures / row.fixture);
+        const std::string cap = model->HwmonPath(0, "power1_cap");
+        const std::string defaultCap = model->read(model->HwmonPath(0, "power1_cap_default")).text;
+        ASSERT_EQ(model->write(cap, row.cap), 0);
+        ASSERT_EQ(model->write(PathOf(*model, row.file), row.edit), 0);
+        EXPECT_EQ(model->read(cap).text, row.cap) << "an edit alone keeps the cap";
+        ASSERT_EQ(model->write(PathOf(*model, row.file), "c\n"), 0);
+        EXPECT_EQ(model->read(cap).text, row.drops ? defaultCap : row.cap);
+    }
+}
+
 TEST(KernelModel, FanFilesShareTheStagedTableWithTheClocks) {
     auto model = Load(kFixtures / "navi3x");
     ASSERT_EQ(model->write(KernelModel::DevicePath(0, "pp_od_clk_voltage"), "s 1 2700\n"), 0);
@@ -244,9 +273,12 @@ TEST(KernelModel, PresentsCardsConnectorsAndWhatTheKernelAlwaysHas) {
     ASSERT_NE(model, nullptr) << error;
     std::vector<std::string> names;
     ASSERT_EQ(model->list("class/drm", names), 0);
-    EXPECT_EQ(names, (std::vector<std::string>{"card0", "card1", "card1-DP-1", "card1-HDMI-A-1", "renderD128",
-                                               "renderD129", "version"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"card0", "card1", "card1-DP-1", "card1-DP-2", "card1-DP-3",
+                                               "card1-HDMI-A-1", "renderD128", "renderD129", "version"}));
     EXPECT_EQ(model->read("class/drm/card1-DP-1/status").text, "connected\n");
+    EXPECT_EQ(model->read("class/drm/card1-DP-1/edid").text, "") << "no edid in the tree: an empty one";
+    EXPECT_EQ(model->read("class/drm/card1-DP-2/edid").text.size(), 128u);
+    EXPECT_EQ(model->read("class/drm/card1/card1-DP-3/edid").error, 0);
     EXPECT_EQ(model->read("class/drm/card1/card1-HDMI-A-1/status").text, "disconnected\n");
     EXPECT_EQ(model->read("class/drm/card1/device/drm/card1/card1-DP-1/dpms").text, "On\n");
     ASSERT_EQ(model->list("class/drm/card1/device", names), 0);

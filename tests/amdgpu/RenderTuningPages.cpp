@@ -18,6 +18,25 @@
 #include "ui/CTachyonDlg.h"
 #include "ui/Prompts.h"
 
+namespace {
+
+// Nothing may wait for a click without a display: a message box (the runtime lists no display, so
+// the window says "no display found?!?") is reported on standard error and answered at once.
+class AnsweringPrompts : public Prompts {
+public:
+    PromptAnswer MessageBox(QWidget*, const QString& text, const QString&, PromptButtons buttons,
+                            PromptIcon) override {
+        std::fprintf(stderr, "amdgpu_render_tuning: the window says \"%s\"\n",
+                     text.toLocal8Bit().constData());
+        return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
+    }
+    std::optional<QString> OpenFileName(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> SaveFileName(QWidget*, const FileDialogRequest&) override { return std::nullopt; }
+    void Sleep(int) override {}
+};
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("TACHYON_AMDGPU_IDS", TACHYON_AMDGPU_FIXTURES "/amdgpu.ids", 1);
@@ -59,7 +78,7 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "amdgpu_render_tuning: %s\n", adlx.LastError().c_str());
             return 1;
         }
-        QtPrompts prompts;
+        AnsweringPrompts prompts;
         {
             CTachyonDlg dialog(adlx, prompts);
             dialog.OnInitDialog();

@@ -48,8 +48,8 @@ const std::string od = "pp_od_clk_voltage: ";
 std::string Cap(const std::string& hwmon, const std::string& microwatts) {
     return "hwmon/" + hwmon + "/power1_cap: " + microwatts + "\n";
 }
-std::string Refused(const std::string& command) { return command + " refused " + std::to_string(EINVAL); }
 const std::string curve = "gpu_od/fan_ctrl/fan_curve: ";
+std::string Level(const std::string& level) { return "power_dpm_force_performance_level: " + level + "\n"; }
 const std::string zero = "gpu_od/fan_ctrl/fan_zero_rpm_enable: ";
 
 const std::vector<int> kFanEdits = {1023, 1025, 1027, 1029, 1031, 1024, 1026, 1028, 1030, 1032};
@@ -130,7 +130,8 @@ std::vector<CardRow> Rows() {
                 {"20", "30", "45", "70", "100", "40", "50", "60", "75", "90"},
                 true,
                 false,
-                {curve + "2 65 50\n", curve + "c\n", zero + "0\n", zero + "c\n"}},
+                {curve + "2 65 50\n", curve + "c\n", Cap("hwmon7", "173000000"), zero + "0\n", zero + "c\n",
+                 Cap("hwmon7", "173000000")}},
          {od + "r\n", Cap("hwmon7", "165000000")},
          {}},
         {"Rdna4",
@@ -153,8 +154,10 @@ std::vector<CardRow> Rows() {
                  curve + "4 85 90\n", curve + "c\n", zero + "1\n", zero + "c\n"}},
          {od + "r\n", Cap("hwmon2", "220000000")},
          {}},
-        // The APU kernels take overdrive edits only in the `manual` performance level, which the
-        // runtime does not select: every write is refused and the page keeps the kernel's values.
+        // The APU kernels take overdrive edits only in the `manual` performance level: the runtime
+        // selects it before the first edit and hands the card back to `auto` after Reset. The
+        // voltage edit stays enabled with the clocks, but the kernel offers no voltage: nothing
+        // is written for it.
         {"Apu",
          FixtureTree("apu"),
          "AMD Radeon 680M",
@@ -164,11 +167,11 @@ std::vector<CardRow> Rows() {
          false,
          false,
          {{1007, "400"}, {1008, "2200"}, {1011, "0"}},
-         {{1008, "2000"}},
-         {Refused(od + "s 1 2000\n"), Refused(od + "s 1 2200\n")},
-         {{1007, "400"}, {1008, "2200"}},
+         {{1008, "2000"}, {1011, "900"}},
+         {Level("manual"), od + "s 1 2000\n", od + "c\n"},
+         {{1007, "400"}, {1008, "2000"}, {1011, "0"}},
          std::nullopt,
-         {Refused(od + "r\n")},
+         {od + "r\n", od + "c\n", Level("auto")},
          {}},
         {"OverdriveOff",
          FixtureTree("overdrive-off"),
@@ -186,7 +189,6 @@ std::vector<CardRow> Rows() {
          {Cap("hwmon0", "176000000")},
          {}},
     };
-    if (!CapturesPresent()) return rows;
     const std::vector<CardRow> captures = {
         {"rx580",
          CaptureTree("rx580"),
@@ -287,7 +289,8 @@ std::vector<CardRow> Rows() {
                 true,
                 false,
                 {curve + "0 30 35\n", curve + "1 45 45\n", curve + "2 60 60\n", curve + "3 75 80\n",
-                 curve + "4 90 100\n", curve + "c\n", zero + "0\n", zero + "c\n"}},
+                 curve + "4 90 100\n", curve + "c\n", Cap("hwmon4", "260000000"), zero + "0\n", zero + "c\n",
+                 Cap("hwmon4", "260000000")}},
          {od + "r\n", Cap("hwmon4", "236000000")},
          {}},
         {"rx7900xtx",
@@ -307,7 +310,7 @@ std::vector<CardRow> Rows() {
                 false,
                 false,
                 {curve + "0 25 15\n", curve + "1 40 30\n", curve + "2 55 50\n", curve + "3 70 75\n",
-                 curve + "4 85 100\n", curve + "c\n"}},
+                 curve + "4 85 100\n", curve + "c\n", Cap("hwmon8", "276000000")}},
          {od + "r\n", Cap("hwmon8", "290000000")},
          {}},
         // Its cap (120 W) is 39 % of the default (304 W); RDNA4 offers a clock offset only, so the
@@ -342,10 +345,10 @@ std::vector<CardRow> Rows() {
          false,
          {{1007, "800"}, {1008, "2700"}, {1011, "0"}},
          {{1007, "1000"}},
-         {Refused(od + "s 0 1000\n"), Refused(od + "s 0 800\n")},
-         {{1007, "800"}, {1008, "2700"}},
+         {Level("manual"), od + "s 0 1000\n", od + "c\n"},
+         {{1007, "1000"}, {1008, "2700"}, {1011, "0"}},
          std::nullopt,
-         {Refused(od + "r\n")},
+         {od + "r\n", od + "c\n", Level("auto")},
          {}},
         // Overdrive off: only the power cap. 16.5 W is set as 17 W, which is 113 % of 15 W.
         {"vangogh",
@@ -396,6 +399,8 @@ protected:
 
 TEST_P(WindowOnCard, ShowsSetsAndResetsWhatTheKernelKeeps) {
     const CardRow& row = GetParam();
+    if (!std::filesystem::is_directory(row.tree))
+        GTEST_SKIP() << "no real-card capture at " << row.tree << " (the captures live beside the project)";
     Start({row.tree});
     EXPECT_EQ(GpuList(), QStringList{QString::fromStdString(row.gpuList)});
 
@@ -476,6 +481,21 @@ TEST_F(WindowOnCards, OverdriveOffSaysWhyOnStandardError) {
     EXPECT_FALSE(Enabled(kTuningPage, 1008));
 }
 
+// The RDNA3 kernel may put the power cap back to its default when the overdrive table is
+// committed. The Fan page's Set commits it without setting the power limit again: the cap chosen
+// on the Tuning page stays what the card runs and what the page shows.
+TEST_F(WindowOnCards, Rdna3KeepsTheChosenPowerCapThroughTheFanPagesSet) {
+    Start({FixtureTree("navi3x")});
+    SetText(kTuningPage, 1012, "105");
+    Press(1002);
+    ShowPage(kFanPage);
+    SetChecked(kFanPage, 1035, false);
+    Press(1002);
+    ShowPage(kTuningPage);
+    EXPECT_EQ(Model().read(Model().HwmonPath(0, "power1_cap")).text, "173000000\n");
+    EXPECT_EQ(Text(kTuningPage, 1012), "105");
+}
+
 TEST_F(WindowOnCards, ARefusedWriteLeavesTheCardAsTheKernelLeftIt) {
     Start({FixtureTree("navi2x")});
     Model().FailNextWrite(EPERM, "pp_od_clk_voltage");
@@ -483,6 +503,70 @@ TEST_F(WindowOnCards, ARefusedWriteLeavesTheCardAsTheKernelLeftIt) {
     Press(1002);
     EXPECT_EQ(Text(kTuningPage, 1008), "2581");
     EXPECT_FALSE(Model().Uncommitted(0));
+}
+
+// The Display page lists each connected connector under its monitor's name; the kernel offers
+// none of the page's settings, so every setting control is off. Only a machine without a
+// connected monitor hears "no display found?!?".
+struct DisplayRow {
+    std::string name;
+    std::filesystem::path tree;
+    QStringList displays;
+};
+void PrintTo(const DisplayRow& row, std::ostream* os) { *os << row.name; }
+
+class DisplaysOnCard : public AmdgpuWindowTest, public ::testing::WithParamInterface<DisplayRow> {
+protected:
+    QStringList Displays() {
+        QStringList items;
+        auto* combo = Dlg().Combo(kDisplayPage, 1087);
+        for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+        return items;
+    }
+    int NoDisplayMessages() {
+        return static_cast<int>(std::count_if(prompts.messages.begin(), prompts.messages.end(),
+                                              [](const auto& m) { return m.text == "no display found?!?"; }));
+    }
+};
+
+TEST_P(DisplaysOnCard, ListsTheConnectedMonitorsAndOffersNoSetting) {
+    const DisplayRow& row = GetParam();
+    if (!std::filesystem::is_directory(row.tree))
+        GTEST_SKIP() << "no real-card capture at " << row.tree << " (the captures live beside the project)";
+    Start({row.tree});
+    EXPECT_EQ(Displays(), row.displays);
+    EXPECT_EQ(NoDisplayMessages(), row.displays.isEmpty() ? 1 : 0);
+    // Without a display the program probes nothing and leaves the controls as they were.
+    if (row.displays.isEmpty()) return;
+    for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
+    if (row.displays.size() < 2) return;
+
+    ShowPage(kDisplayPage);
+    auto* selector = Dlg().Combo(kDisplayPage, 1087);
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    EXPECT_EQ(Displays(), row.displays);
+    for (int id : {1080, 1081, 1082, 1083, 1084, 1085, 1086}) EXPECT_FALSE(Enabled(kDisplayPage, id)) << id;
+    EXPECT_EQ(NoDisplayMessages(), 0);
+    EXPECT_TRUE(Model().Writes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, DisplaysOnCard,
+    ::testing::Values(DisplayRow{"Navi2x", FixtureTree("navi2x"), {"DP-1", "TACHYON T27 (DP-2)"}},
+                      DisplayRow{"rx6900xt", CaptureTree("rx6900xt"), {"DP-2"}},
+                      DisplayRow{"NoConnector", FixtureTree("polaris"), {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(WindowOnCards, EveryGpuSelectionListsTheMonitorsOfEveryCardWithoutAFalseAlarm) {
+    Start({FixtureTree("apu"), FixtureTree("navi2x")});
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    selector->setCurrentIndex(1);
+    emit selector->activated(1);
+    auto* displays = Dlg().Combo(kDisplayPage, 1087);
+    ASSERT_EQ(displays->count(), 2);
+    EXPECT_EQ(displays->itemText(1), "TACHYON T27 (DP-2)");
+    for (const auto& m : prompts.messages) EXPECT_NE(m.text, "no display found?!?");
 }
 
 TEST_F(WindowOnCards, ACardThatDisappearsLeavesThePageAsItWas) {

@@ -37,6 +37,11 @@ Answer ok(int value, ADLX_IntRange range) { return {ADLX_OK, value, range}; }
 
 const std::vector<std::string> kResetAndCommit{"pp_od_clk_voltage: r\n", "pp_od_clk_voltage: c\n"};
 const std::vector<std::string> kResetAtOnce{"pp_od_clk_voltage: r\n"};
+// The APU kernels take overdrive edits only in the manual performance level; the factory state
+// hands the clocks back to the kernel.
+const std::vector<std::string> kResetInManualLevel{"power_dpm_force_performance_level: manual\n",
+                                                   "pp_od_clk_voltage: r\n", "pp_od_clk_voltage: c\n",
+                                                   "power_dpm_force_performance_level: auto\n"};
 
 // clang-format off
 const FamilyRow kFamilies[] = {
@@ -71,7 +76,7 @@ const FamilyRow kFamilies[] = {
     // APUs: engine clocks only; Phoenix has no power cap, Van Gogh's capture no overdrive.
     {"phoenix", true, false, false, false, false,
      ok(800, {800, 2700, 1}), ok(2700, {800, 2700, 1}), kUnsupported, kUnsupported,
-     kUnsupported, kResetAndCommit},
+     kUnsupported, kResetInManualLevel},
     {"vangogh", false, false, true, false, false,
      kUnsupported, kUnsupported, kUnsupported, kUnsupported,
      ok(0, {-93, 93, 1}), {}},
@@ -183,6 +188,7 @@ public:
     using RuntimeTest::fan;
     using RuntimeTest::gfx;
     using RuntimeTest::gpu;
+    using RuntimeTest::kernel;
     using RuntimeTest::power;
     using RuntimeTest::services;
     using RuntimeTest::vram;
@@ -250,7 +256,39 @@ const SetRow kSets[] = {
     {"PolarisVoltageIsTheTopLevels", "rx580", GFX(SetGPUVoltage(1100)), ADLX_OK,
      {"pp_od_clk_voltage: s 7 1366 1100\n", "pp_od_clk_voltage: c\n"}},
     {"PolarisMinAboveTheMaxWritesTheMaxFirst", "rx580", GFX(SetGPUMinFrequency(1500)), ADLX_OK,
-     {"pp_od_clk_voltage: s 7 1500 1150\n", "pp_od_clk_voltage: s 0 1500 750\n", "pp_od_clk_voltage: c\n"}},
+     {"pp_od_clk_voltage: s 7 1500 1150\n", "pp_od_clk_voltage: s 0 1500 750\n",
+      "pp_od_clk_voltage: s 1 1500 769\n", "pp_od_clk_voltage: s 2 1500 912\n",
+      "pp_od_clk_voltage: s 3 1500 1125\n", "pp_od_clk_voltage: s 4 1500 1150\n",
+      "pp_od_clk_voltage: s 5 1500 1150\n", "pp_od_clk_voltage: s 6 1500 1150\n", "pp_od_clk_voltage: c\n"}},
+    // The levels between the lowest and the highest stay within the new minimum and maximum, each
+    // with its own voltage, so the table the card runs still rises.
+    {"PolarisMaxBelowTheMiddleLevelsTakesThemDown", "rx580", GFX(SetGPUMaxFrequency(1200)), ADLX_OK,
+     {"pp_od_clk_voltage: s 7 1200 1150\n", "pp_od_clk_voltage: s 4 1200 1150\n",
+      "pp_od_clk_voltage: s 5 1200 1150\n", "pp_od_clk_voltage: s 6 1200 1150\n", "pp_od_clk_voltage: c\n"}},
+    {"PolarisMinAboveTheMiddleLevelsTakesThemUp", "rx580", GFX(SetGPUMinFrequency(1000)), ADLX_OK,
+     {"pp_od_clk_voltage: s 0 1000 750\n", "pp_od_clk_voltage: s 1 1000 769\n",
+      "pp_od_clk_voltage: s 2 1000 912\n", "pp_od_clk_voltage: c\n"}},
+    {"PolarisMemoryBelowTheMiddleLevelTakesItDown", "rx580", VRAM(SetMaxVRAMFrequency(900)), ADLX_OK,
+     {"pp_od_clk_voltage: m 2 900 975\n", "pp_od_clk_voltage: m 1 900 825\n", "pp_od_clk_voltage: c\n"}},
+    // A Polaris table with fewer levels (as on the smaller chips): the indices are the kernel's.
+    {"PolarisLevelsAreTheTablesOwn", "rx580", [](RuntimeTest& t) {
+         auto& s = static_cast<Setters&>(t);
+         s.kernel.set("class/drm/card0/device/pp_od_clk_voltage",
+                      "OD_SCLK:\n0:        300MHz        750mV\n1:        800MHz        800mV\n"
+                      "2:       1100MHz        900mV\nOD_MCLK:\n0:        300MHz        750mV\n"
+                      "1:       1500MHz        850mV\nOD_RANGE:\nSCLK:     300MHz       2000MHz\n"
+                      "MCLK:     300MHz       2250MHz\nVDDC:     750mV        1200mV\n");
+         auto g = s.gfx();
+         auto v = s.vram();
+         const ADLX_RESULT results[] = {s.one([&] { return g->SetGPUMaxFrequency(700); }),
+                                        s.one([&] { return v->SetMaxVRAMFrequency(1600); }),
+                                        s.one([&] { return g->SetGPUVoltage(950); })};
+         for (ADLX_RESULT r : results) if (r != ADLX_OK) return r;
+         return ADLX_OK;
+     }, ADLX_OK,
+     {"pp_od_clk_voltage: s 2 700 900\n", "pp_od_clk_voltage: s 1 700 800\n", "pp_od_clk_voltage: c\n",
+      "pp_od_clk_voltage: m 1 1600 850\n", "pp_od_clk_voltage: c\n",
+      "pp_od_clk_voltage: s 2 1100 950\n", "pp_od_clk_voltage: c\n"}},
     {"PolarisMemoryIsTheTopLevel", "rx580", VRAM(SetMaxVRAMFrequency(2000)), ADLX_OK,
      {"pp_od_clk_voltage: m 2 2000 975\n", "pp_od_clk_voltage: c\n"}},
     {"PolarisPowerIsAPercentageOfTheDefault", "rx580", POWER(SetPowerLimit(10)), ADLX_OK,
@@ -267,6 +305,10 @@ const SetRow kSets[] = {
      {"pp_od_clk_voltage: s 0 1400\n", "pp_od_clk_voltage: c\n"}},
     {"Navi1xMemoryIsLevelOne", "rx5700xt", VRAM(SetMaxVRAMFrequency(900)), ADLX_OK,
      {"pp_od_clk_voltage: m 1 900\n", "pp_od_clk_voltage: c\n"}},
+    // Its minimum (500 MHz) lies below the kernel's own range (800 MHz): setting it back is no
+    // change, not a refusal.
+    {"Navi1xUnchangedValueOutsideItsOwnRangeWritesNothing", "rx5500xt", GFX(SetGPUMinFrequency(500)), ADLX_OK, {}},
+    {"Navi1xChangedValueOutsideTheRangeIsRefused", "rx5500xt", GFX(SetGPUMinFrequency(501)), ADLX_INVALID_ARGS, {}},
     {"Navi2xMax", "rx6900xt", GFX(SetGPUMaxFrequency(2600)), ADLX_OK,
      {"pp_od_clk_voltage: s 1 2600\n", "pp_od_clk_voltage: c\n"}},
     {"Navi2xMaxBelowTheMinWritesTheMinFirst", "rx6600", GFX(SetGPUMaxFrequency(2500)), ADLX_OK,
@@ -289,6 +331,24 @@ const SetRow kSets[] = {
      {"pp_od_clk_voltage: s 1 2700\n", "pp_od_clk_voltage: s 0 2700\n", "pp_od_clk_voltage: c\n"}},
     {"Navi3xMemory", "rx7900xtx", VRAM(SetMaxVRAMFrequency(1300)), ADLX_OK,
      {"pp_od_clk_voltage: m 1 1300\n", "pp_od_clk_voltage: c\n"}},
+    // The RDNA3 kernel may drop the power cap when the overdrive table is committed: a cap other
+    // than the default is written again after each commit, the value read before it.
+    {"Navi3xCommitWritesTheChosenCapAgain", "rx7800xt", [](RuntimeTest& t) {
+         auto& s = static_cast<Setters&>(t);
+         auto g = s.gfx();
+         auto p = s.power();
+         auto f = s.fan();
+         const ADLX_RESULT results[] = {s.one([&] { return p->SetPowerLimit(10); }),
+                                        s.one([&] { return g->SetGPUMaxFrequency(2700); }),
+                                        s.one([&] { return f->SetZeroRPMState(false); })};
+         for (ADLX_RESULT r : results) if (r != ADLX_OK) return r;
+         return ADLX_OK;
+     }, ADLX_OK,
+     {"power1_cap: 260000000\n", "pp_od_clk_voltage: s 1 2700\n", "pp_od_clk_voltage: c\n",
+      "power1_cap: 260000000\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: 0\n",
+      "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n", "power1_cap: 260000000\n"}},
+    {"Navi3xCommitWithTheDefaultCapWritesNoCap", "rx7800xt", GFX(SetGPUMaxFrequency(2700)), ADLX_OK,
+     {"pp_od_clk_voltage: s 1 2700\n", "pp_od_clk_voltage: c\n"}},
     {"Navi3xFanCurvePointByPointThenCommit", "rx7800xt",
      [](RuntimeTest& t) { return setCurve(t, {{35, 30}, {45, 50}, {60, 65}, {80, 80}, {100, 95}}); }, ADLX_OK,
      {"gpu_od/fan_ctrl/fan_curve: 0 30 35\n", "gpu_od/fan_ctrl/fan_curve: 1 50 45\n",
@@ -306,8 +366,17 @@ const SetRow kSets[] = {
     {"Rdna4Power", "rx9070xt", POWER(SetPowerLimit(-50)), ADLX_OK, {"power1_cap: 152000000\n"}},
     {"Rdna4Memory", "rx9070xt", VRAM(SetMaxVRAMFrequency(1300)), ADLX_OK,
      {"pp_od_clk_voltage: m 1 1300\n", "pp_od_clk_voltage: c\n"}},
-    {"ApuMax", "phoenix", GFX(SetGPUMaxFrequency(2000)), ADLX_OK,
-     {"pp_od_clk_voltage: s 1 2000\n", "pp_od_clk_voltage: c\n"}},
+    {"ApuMaxInTheManualLevel", "phoenix", GFX(SetGPUMaxFrequency(2000)), ADLX_OK,
+     {"power_dpm_force_performance_level: manual\n", "pp_od_clk_voltage: s 1 2000\n", "pp_od_clk_voltage: c\n"}},
+    {"ApuAlreadyInTheManualLevel", "phoenix", [](RuntimeTest& t) {
+         auto& s = static_cast<Setters&>(t);
+         s.kernel.set("class/drm/card0/device/power_dpm_force_performance_level", "manual\n");
+         auto g = s.gfx();
+         return s.one([&] { return g->SetGPUMinFrequency(1000); });
+     }, ADLX_OK, {"pp_od_clk_voltage: s 0 1000\n", "pp_od_clk_voltage: c\n"}},
+    {"ApuUnchangedValueNeedsNoLevel", "phoenix", GFX(SetGPUMaxFrequency(2700)), ADLX_OK, {}},
+    {"ApuVoltageIsNotOffered", "phoenix", GFX(SetGPUVoltage(900)), ADLX_NOT_SUPPORTED, {}},
+    {"Navi3xVoltageIsNotOffered", "rx7800xt", GFX(SetGPUVoltage(1100)), ADLX_NOT_SUPPORTED, {}},
     {"ApuHasNoMemoryClock", "phoenix", VRAM(SetMaxVRAMFrequency(1000)), ADLX_NOT_SUPPORTED, {}},
     {"ApuWithoutOverdriveHasNoClocks", "vangogh", GFX(SetGPUMinFrequency(400)), ADLX_NOT_SUPPORTED, {}},
     {"ApuPowerWithoutOverdrive", "vangogh", POWER(SetPowerLimit(20)), ADLX_OK, {"power1_cap: 18000000\n"}},

@@ -173,8 +173,7 @@ TEST_F(PrivilegedWrites, TheWritersAndTheKernelsRefusalsComeBackAsTheirErrno) {
     auto attributes = seam();
     CaptureStderr();
     // Not in the writer's list: refused there with EPERM.
-    EXPECT_EQ(attributes->write("class/drm/card0/device/power_dpm_force_performance_level", "manual\n"),
-              EPERM);
+    EXPECT_EQ(attributes->write("class/drm/card0/device/pp_power_profile_mode", "1\n"), EPERM);
     // Outside the grammar: EINVAL, as the kernel would answer.
     EXPECT_EQ(attributes->write("class/drm/card0/device/pp_od_clk_voltage", "s 1 02500\n"), EINVAL);
     // Another driver's card.
@@ -183,6 +182,9 @@ TEST_F(PrivilegedWrites, TheWritersAndTheKernelsRefusalsComeBackAsTheirErrno) {
     EXPECT_NE(said.find("not one of the tuning files"), std::string::npos) << said;
     EXPECT_NE(said.find("not driven by amdgpu"), std::string::npos) << said;
     EXPECT_EQ(device("power_dpm_force_performance_level"), "");
+    // The performance level an APU needs for its edits goes through, in the same session.
+    EXPECT_EQ(attributes->write("class/drm/card0/device/power_dpm_force_performance_level", "manual\n"), 0);
+    EXPECT_EQ(device("power_dpm_force_performance_level"), "manual\n");
     EXPECT_EQ(authentications().size(), 1u);
 }
 

@@ -52,7 +52,7 @@ TEST_F(WriterProgram, EveryRequestOutsideItsRulesIsRefusedWithItsOwnStatusAndNot
         {"0/../1", "pp_od_clk_voltage", "c", 2, "card number"},
         {"0 ", "pp_od_clk_voltage", "c", 2, "card number"},
         // The attribute: the fixed list only, no way out of the card's folder.
-        {"0", "power_dpm_force_performance_level", "manual", 3, "not one of the tuning files"},
+        {"0", "pp_power_profile_mode", "1", 3, "not one of the tuning files"},
         {"0", "../../../../etc/passwd", "c", 3, "not one of the tuning files"},
         {"0", "gpu_od/fan_ctrl/../../pp_od_clk_voltage", "c", 3, "not one of the tuning files"},
         {"0", "./pp_od_clk_voltage", "c", 3, "not one of the tuning files"},
@@ -88,6 +88,12 @@ TEST_F(WriterProgram, EveryRequestOutsideItsRulesIsRefusedWithItsOwnStatusAndNot
         {"0", "gpu_od/fan_ctrl/fan_zero_rpm_enable", "2", 4, "refused: not a command"},
         {"0", "gpu_od/fan_ctrl/fan_curve", "1 40", 4, "refused: not a command"},
         {"0", "gpu_od/fan_ctrl/fan_curve", "1 40 030", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "manualx", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "Manual", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "profile_exit", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "perf_determinism", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "manual auto", 4, "refused: not a command"},
+        {"0", "power_dpm_force_performance_level", "c", 4, "refused: not a command"},
         // The files: only an amdgpu card's own, reached without a link out of its folder.
         {"7", "pp_od_clk_voltage", "c", 5, "card7 has no device folder"},
         {"1", "pp_od_clk_voltage", "c", 5, "not driven by amdgpu"},
@@ -117,7 +123,8 @@ TEST_F(WriterProgram, AnAcceptedCommandIsWrittenWithOneNewlineAndAnswersZero) {
     for (const Write& w : std::vector<Write>{{"pp_od_clk_voltage", "s 1 2000"},
                                              {"hwmon/hwmon3/power1_cap", "250000000"},
                                              {"gpu_od/fan_ctrl/fan_curve", "4 100 100"},
-                                             {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "0"}}) {
+                                             {"gpu_od/fan_ctrl/fan_zero_rpm_enable", "0"},
+                                             {"power_dpm_force_performance_level", "manual"}}) {
         const RunResult result = write("0", w.attribute, w.value);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.out, "0\n");
@@ -155,7 +162,7 @@ TEST_F(WriterProgram, TheInstalledWriterTakesNoRootFromItsEnvironment) {
 
 TEST_F(WriterProgram, ASessionAnswersEveryLineInOrderAndRefusesBrokenLinesWithoutLosingStep) {
     std::string input = "0 pp_od_clk_voltage s 1 2000\n";
-    input += "0 power_dpm_force_performance_level manual\n";
+    input += "0 pp_power_profile_mode 1\n";
     input += std::string("0 gpu_od/fan_ctrl/fan_curve 1 40\0 30\n", 37);
     input += std::string(600, 'x') + "\n";
     input += "0 gpu_od/fan_ctrl/fan_curve 1 40 30\n";
@@ -197,6 +204,9 @@ TEST(WriterRules, EveryCommandTheRuntimeSendsIsAccepted) {
         {"pp_od_clk_voltage", "vc 5 0"},
         {"hwmon/hwmon12/power1_cap", "0"},
         {"hwmon/hwmon0/power1_cap", "340000000"},
+        {"power_dpm_force_performance_level", "manual"},
+        {"power_dpm_force_performance_level", "auto"},
+        {"power_dpm_force_performance_level", "profile_peak"},
     };
     for (const auto& [attribute, value] : accepted) {
         EXPECT_EQ(checkRequest("12", attribute, value).verdict, Verdict::Accepted)

@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QComboBox>
@@ -178,27 +179,6 @@ TEST_F(ProfileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
     const QByteArray old = "old profile, kept byte for byte\n";
 
     {
-        // A folder that cannot be written, although the file in it could be.
-        const QString folder = PathIn("locked");
-        ASSERT_TRUE(QDir().mkdir(folder));
-        const QString path = folder + "/tune.xml";
-        WriteBytes(path, old);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                              QFile::ReadOther | QFile::ExeOther);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-        int result = 0;
-        {
-            AsOrdinaryUser user;
-            ASSERT_TRUE(user.ok());
-            result = Save(path);
-        }
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(result, 3);
-        EXPECT_EQ(ReadBytes(path), old);
-        EXPECT_EQ(FilesIn(folder), QStringList{"tune.xml"});
-    }
-    {
         // A write that fails midway: the disk takes the first kilobyte only.
         const QString path = PathIn("full.xml");
         WriteBytes(path, old);
@@ -233,12 +213,117 @@ TEST_F(ProfileTest, FailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
         EXPECT_EQ(FilesIn(folder), QStringList{"tune.xml"});
     }
 
-    ASSERT_EQ(prompts.messages.size(), 3u);
+    ASSERT_EQ(prompts.messages.size(), 2u);
     for (const RecordedMessage& m : prompts.messages) {
         EXPECT_EQ(m.text, "unable to save file");
         EXPECT_EQ(m.caption, ApplicationName());
         EXPECT_EQ(m.buttons, PromptButtons::Ok);
     }
+}
+
+namespace {
+
+constexpr QFile::Permissions kReadOnlyFolder = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                               QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions kWritableByAll = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                              QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+constexpr QFile::Permissions kReadOnlyForOthers = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
+
+struct InPlaceCase {
+    const char* name;
+    QFile::Permissions folder;
+    bool sticky;  // a shared folder: anyone may add, only owners may replace or remove
+    bool exists;
+    QFile::Permissions file;
+    bool saversOwn;  // else the profile belongs to the one running the tests
+    bool saved;
+};
+
+struct FileIdentity {
+    uint owner;
+    QFile::Permissions permissions;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const QString& path) {
+    const QFileInfo info(path);
+    return {info.ownerId(), info.permissions()};
+}
+
+}  // namespace
+
+class SaveInPlace : public ProfileTest {
+protected:
+    // Saves into a folder that refuses the file beside the target that a safe replace needs, as
+    // an ordinary user (the folder and the file belong to the one running the tests, or to root).
+    void Run(const InPlaceCase& c) {
+        SCOPED_TRACE(c.name);
+        // Longer than a profile, so that a tail left behind shows.
+        const QByteArray old = QByteArray("old profile, kept byte for byte\n").repeated(200);
+        const QString folder = PathIn(c.name);
+        ASSERT_TRUE(QDir().mkdir(folder));
+        const QString path = folder + "/tune.xml";
+        if (c.exists) {
+            WriteBytes(path, old);
+            ASSERT_TRUE(QFile::setPermissions(path, c.file));
+            if (c.saversOwn && geteuid() == 0)
+                ASSERT_EQ(chown(path.toLocal8Bit().constData(), 65534, 65534), 0);
+        }
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), kReadOnlyFolder | QFile::WriteOwner));
+        ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+        if (c.sticky) ASSERT_EQ(chmod(folder.toLocal8Bit().constData(), 01777), 0);
+        const FileIdentity before = c.exists ? IdentityOf(path) : FileIdentity{};
+        prompts.messages.clear();
+
+        int result = 0;
+        {
+            AsOrdinaryUser user;
+            ASSERT_TRUE(user.ok());
+            result = Save(path);
+        }
+        ASSERT_TRUE(QFile::setPermissions(folder, kReadOnlyFolder | QFile::WriteOwner));
+        if (c.saved) {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(prompts.messages.empty());
+            EXPECT_EQ(ReadBytes(path), GoldenProfile());
+            EXPECT_EQ(IdentityOf(path), before) << "the profile keeps its owner and mode";
+        } else {
+            EXPECT_EQ(result, 3);
+            ASSERT_EQ(prompts.messages.size(), 1u);
+            EXPECT_EQ(prompts.messages[0].text, "unable to save file");
+            if (c.exists) EXPECT_EQ(ReadBytes(path), old);
+        }
+        EXPECT_EQ(FilesIn(folder), c.exists ? QStringList{"tune.xml"} : QStringList{})
+            << "nothing left beside it";
+    }
+};
+
+TEST_F(SaveInPlace, AFolderTheUserCannotWriteTakesAWritableProfileInPlace) {
+    StartOn73BF();
+    SetKnownControls();
+    const InPlaceCase cases[] = {
+        {"writable file", kReadOnlyFolder, false, true, kWritableByAll, false, true},
+        {"the saver's own file", kReadOnlyFolder, false, true, QFile::ReadOwner | QFile::WriteOwner, true,
+         true},
+        {"read-only file", kReadOnlyFolder, false, true, kReadOnlyForOthers & ~QFile::WriteOwner, false,
+         false},
+        {"no file yet", kReadOnlyFolder, false, false, {}, false, false},
+    };
+    for (const InPlaceCase& c : cases) Run(c);
+}
+
+TEST_F(SaveInPlace, AProfileOfAnotherUserInASharedFolderIsWrittenInPlaceWhenItMayBe) {
+    if (geteuid() != 0) GTEST_SKIP() << "a profile of another user needs root to set up";
+    StartOn73BF();
+    SetKnownControls();
+    // The profiles belong to root; the save runs as an ordinary user.
+    const InPlaceCase cases[] = {
+        {"shared writable file", kWritableByAll | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther, true,
+         true, kWritableByAll, false, true},
+        {"shared read-only file", kWritableByAll | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther, true,
+         true, kReadOnlyForOthers, false, false},
+    };
+    for (const InPlaceCase& c : cases) Run(c);
 }
 
 // --- Load ---------------------------------------------------------------------------------------

@@ -91,6 +91,29 @@ TEST_F(Faults, GettersAndQueriesYieldNothing) {
     }
 }
 
+// The driver that did the work and still says it failed: out-values written, the result a failure.
+TEST_F(Faults, FailAfterWriteWritesTheOutValuesAndFails) {
+    ASSERT_EQ(ctl("fault", "FailAfterWrite:IADLX3DChill.IsSupported#0"), "ok");
+    ASSERT_EQ(ctl("fault", "FailAfterWrite:IADLX3DSettingsServices.GetBoost"), "ok");
+    InterfacePtr<IADLX3DChill> chill;
+    ASSERT_EQ(settings3D()->GetChill(gpu(0).get(), chill.put()), ADLX_OK);
+    adlx_bool supported = false;
+    EXPECT_EQ(chill->IsSupported(&supported), ADLX_FAIL);
+    EXPECT_TRUE(supported);
+    InterfacePtr<IADLX3DChill> otherChill;
+    ASSERT_EQ(settings3D()->GetChill(gpu(1).get(), otherChill.put()), ADLX_OK);
+    EXPECT_EQ(otherChill->IsSupported(&supported), ADLX_OK) << "only GPU 0's answer fails";
+
+    // An interface handed out under it belongs to its receiver, who releases it.
+    InterfacePtr<IADLX3DBoost> boost;
+    EXPECT_EQ(settings3D()->GetBoost(gpu(0).get(), boost.put()), ADLX_FAIL);
+    ASSERT_TRUE(boost);
+    EXPECT_EQ(boost->IsSupported(&supported), ADLX_OK);
+
+    const auto trace = calls();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "IADLX3DChill.IsSupported -> 3 true"), trace.end());
+}
+
 TEST_F(Faults, EntryPointFaultsAndTheEnvironmentList) {
     ASSERT_EQ(lib().terminate(), ADLX_OK);
     ASSERT_EQ(ctl("fault", "ADLXInitialize"), "ok");

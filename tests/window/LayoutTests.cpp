@@ -3,13 +3,16 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 #include "TachyonTest.h"
 #include "ui/CAboutDlg.h"
 #include "ui/DialogPage.h"
 #include "ui/DialogResources.h"
+#include "ui/ProgramIcon.h"
 
 namespace {
 
@@ -70,6 +73,51 @@ TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
                 if (IsFrame(controls[i]) || IsFrame(controls[j])) continue;
                 EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
                     << controls[i]->objectName().toStdString() << " overlaps " << controls[j]->objectName().toStdString();
+            }
+        }
+    }
+}
+
+// The program icon decodes its files only when a size is drawn; whatever is asked of it, it must
+// answer exactly as an icon that decoded all four files up front.
+TEST(ProgramIconTest, AnswersAsTheIconOfAllFourFiles) {
+    const QIcon icon = ProgramIcon();
+    QIcon eager;
+    for (const int size : {256, 128, 64, 32})
+        eager.addFile(QStringLiteral(":/tachyon-%1.png").arg(size), QSize(size, size));
+    ASSERT_FALSE(eager.availableSizes().isEmpty()) << "the icon files are missing";
+    EXPECT_FALSE(icon.isNull());
+
+    const QIcon::Mode modes[] = {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected};
+    const QIcon::State states[] = {QIcon::Off, QIcon::On};
+    const QSize sizes[] = {{16, 16},   {32, 32},   {33, 33},   {48, 48},   {64, 64}, {100, 100},
+                           {128, 128}, {200, 200}, {256, 256}, {300, 300}, {40, 20}, {20, 200}};
+    for (const QIcon::Mode mode : modes) {
+        for (const QIcon::State state : states) {
+            EXPECT_EQ(icon.availableSizes(mode, state), eager.availableSizes(mode, state)) << mode << state;
+            for (const QSize& size : sizes) {
+                for (const qreal ratio : {1.0, 2.0}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "mode " << mode << ", state " << state << ", " << size.width() << "x"
+                                 << size.height() << " at " << ratio);
+                    EXPECT_EQ(icon.actualSize(size, mode, state), eager.actualSize(size, mode, state));
+                    const QPixmap lazy = icon.pixmap(size, ratio, mode, state);
+                    const QPixmap reference = eager.pixmap(size, ratio, mode, state);
+                    EXPECT_EQ(lazy.size(), reference.size());
+                    EXPECT_EQ(lazy.devicePixelRatio(), reference.devicePixelRatio());
+                    EXPECT_EQ(lazy.toImage(), reference.toImage());
+
+                    QImage painted[2];
+                    const QIcon* icons[2] = {&icon, &eager};
+                    for (int k = 0; k < 2; ++k) {
+                        painted[k] = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+                        painted[k].setDevicePixelRatio(ratio);
+                        painted[k].fill(Qt::transparent);
+                        QPainter painter(&painted[k]);
+                        icons[k]->paint(&painter, QRect(QPoint(0, 0), size), Qt::AlignCenter, mode, state);
+                    }
+                    EXPECT_EQ(painted[0], painted[1]);
+                }
             }
         }
     }

@@ -1,7 +1,9 @@
 // The main window: its commands, their sequences, the keys it swallows and the About box.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -45,6 +47,21 @@ QStringList AllEditTexts(CTachyonDlg& dialog) {
         for (QLineEdit* edit : dialog.Page(page)->findChildren<QLineEdit*>()) texts << edit->objectName() + "=" + edit->text();
     }
     return texts;
+}
+
+// The feature operations a trace shows, in order. Each operation fetches its feature's interface
+// from a service and then makes its first call on it; that call names the operation.
+std::vector<std::string> Operations(const std::vector<std::string>& calls) {
+    const auto head = [](const std::string& line) { return line.substr(0, line.find(' ')); };
+    std::vector<std::string> operations;
+    for (std::size_t i = 0; i + 1 < calls.size(); ++i) {
+        const std::string fetch = head(calls[i]);
+        const std::size_t dot = fetch.find('.');
+        if (fetch.find("Services") < dot && fetch.compare(dot + 1, 3, "Get") == 0) {
+            operations.push_back(head(calls[i + 1]));
+        }
+    }
+    return operations;
 }
 
 }  // namespace
@@ -204,4 +221,117 @@ TEST_F(MainWindow, NoGpuShowsTheMessageAndTheWindowClosesRightAfterSetUp) {
     EXPECT_EQ(prompts.messages[0].caption, ApplicationName());
     EXPECT_EQ(Dlg().result(), CTachyonDlg::IDCANCEL);
     EXPECT_EQ(Dlg().TabCtrl()->m_pageCount, 4) << "set-up still ran to its end";
+}
+
+TEST_F(MainWindow, EditsTakeOnlyTypedDigitsWhateverTheyHold) {
+    // The driver's -150 is shown as -50: text the program writes, which typing could never produce.
+    Start(R"({"gpus": [{"power": {"powerLimit": {"min": -200, "max": 15, "value": -150}}}]})");
+    ASSERT_EQ(Text(kTuningPage, 1012), "-50");
+    const struct {
+        int page;
+        int id;
+        QString before;  // null: as the program left it
+        const char* typed;
+        QString after;
+    } cases[] = {
+        {kTuningPage, 1012, {}, "a+-5 x", "-505"},
+        {kTuningPage, 1007, "800", "1.e5", "80015"},
+        {kFanPage, 1023, "", "-+x9", "9"},
+        {kGraphicsPage, 1041, "-1x", "q2", "-1x2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        QLineEdit* edit = Dlg().Edit(c.page, c.id);
+        if (!c.before.isNull()) SetText(c.page, c.id, c.before);
+        edit->end(false);
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+        EXPECT_EQ(edit->text(), c.after);
+    }
+
+    // A paste is typing too: all digits or nothing.
+    QLineEdit* edit = Dlg().Edit(kTuningPage, 1012);
+    SetText(kTuningPage, 1012, "-50");
+    edit->end(false);
+    QApplication::clipboard()->setText("1-2");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "-50");
+    QApplication::clipboard()->setText("12");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "-5012");
+    // The edit's own menu pastes the same way.
+    for (const QString& clip : {QStringLiteral("x"), QStringLiteral("3")}) {
+        QApplication::clipboard()->setText(clip);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), edit->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(edit, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> actions = menu->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(),
+                                        [](QAction* a) { return a->text().startsWith("&Paste"); });
+        ASSERT_NE(paste, actions.end());
+        if ((*paste)->isEnabled()) (*paste)->trigger();
+        menu->close();
+    }
+    EXPECT_EQ(edit->text(), "-50123");
+    // Deleting stays possible, the sign included.
+    edit->home(false);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->text(), "50123");
+}
+
+TEST_F(MainWindow, EveryPageReadsAndAppliesItsFeaturesInTheirOrderAndReadAllRunsTheTwentyEightReads) {
+    const struct {
+        int page;
+        std::vector<std::string> reads;
+        std::vector<std::string> applies;
+    } pages[] = {
+        {kTuningPage,
+         {"IADLXManualGraphicsTuning2.GetGPUMinFrequency", "IADLXManualVRAMTuning2.GetMaxVRAMFrequency",
+          "IADLXManualPowerTuning.GetPowerLimit", "IADLXSmartAccessMemory.IsEnabled"},
+         {"IADLXManualGraphicsTuning2.SetGPUMinFrequency", "IADLXManualVRAMTuning2.SetMaxVRAMFrequency",
+          "IADLXManualPowerTuning.SetPowerLimit", "IADLXSmartAccessMemory.IsEnabled"}},
+        {kFanPage,
+         {"IADLXManualFanTuning.GetFanTuningStates"},
+         {"IADLXManualFanTuning.GetEmptyFanTuningStates"}},
+        {kGraphicsPage,
+         {"IADLX3DRadeonSuperResolution.IsEnabled", "IADLX3DAntiLag.IsEnabled", "IADLX3DBoost.IsEnabled",
+          "IADLX3DChill.IsEnabled", "IADLX3DImageSharpening.IsEnabled", "IADLX3DEnhancedSync.IsEnabled",
+          "IADLX3DWaitForVerticalRefresh.GetMode", "IADLX3DFrameRateTargetControl.IsEnabled",
+          "IADLX3DAntiAliasing.GetMode", "IADLX3DAntiAliasing.GetLevel", "IADLX3DAntiAliasing.GetMethod",
+          "IADLX3DMorphologicalAntiAliasing.IsEnabled", "IADLX3DAnisotropicFiltering.IsEnabled",
+          "IADLX3DAnisotropicFiltering.GetLevel", "IADLX3DTessellation.GetMode",
+          "IADLX3DTessellation.GetLevel"},
+         // The level applies first ask the mode, which decides whether a level is sent.
+         {"IADLX3DRadeonSuperResolution.SetEnabled", "IADLX3DAntiLag.SetEnabled", "IADLX3DBoost.SetEnabled",
+          "IADLX3DChill.SetEnabled", "IADLX3DImageSharpening.SetEnabled", "IADLX3DEnhancedSync.SetEnabled",
+          "IADLX3DWaitForVerticalRefresh.SetMode", "IADLX3DFrameRateTargetControl.SetEnabled",
+          "IADLX3DAntiAliasing.SetMode", "IADLX3DAntiAliasing.GetMode", "IADLX3DAntiAliasing.SetMethod",
+          "IADLX3DMorphologicalAntiAliasing.SetEnabled", "IADLX3DAnisotropicFiltering.SetEnabled",
+          "IADLX3DAnisotropicFiltering.SetLevel", "IADLX3DTessellation.SetMode",
+          "IADLX3DTessellation.GetMode"}},
+        {kDisplayPage,
+         {"IADLXDisplayFreeSync.IsEnabled", "IADLXDisplayVSR.IsEnabled", "IADLXDisplayGPUScaling.IsEnabled",
+          "IADLXDisplayScalingMode.GetMode", "IADLXDisplayIntegerScaling.IsEnabled",
+          "IADLXDisplayColorDepth.GetValue", "IADLXDisplayPixelFormat.GetValue"},
+         {"IADLXDisplayFreeSync.SetEnabled", "IADLXDisplayVSR.SetEnabled",
+          "IADLXDisplayGPUScaling.SetEnabled", "IADLXDisplayScalingMode.SetMode",
+          "IADLXDisplayIntegerScaling.SetEnabled", "IADLXDisplayColorDepth.SetValue",
+          "IADLXDisplayPixelFormat.SetValue"}},
+    };
+    Start();
+    std::vector<std::string> readAll;
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.page);
+        ClearTrace();
+        Dlg().ReadPage(p.page);
+        EXPECT_EQ(Operations(Calls()), p.reads);
+        ClearTrace();
+        Dlg().ApplyPage(p.page);
+        EXPECT_EQ(Operations(Calls()), p.applies);
+        readAll.insert(readAll.end(), p.reads.begin(), p.reads.end());
+    }
+    ASSERT_EQ(readAll.size(), 28u);
+    ClearTrace();
+    Dlg().ReadAll();
+    EXPECT_EQ(Operations(Calls()), readAll);
 }

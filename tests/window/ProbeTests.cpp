@@ -173,3 +173,62 @@ TEST_F(Probe, AGpuLeftOutOfTheListDoesNotShiftTheLaterEntries) {
     EXPECT_FALSE(Calls({"IADLXGPUList.At 2 -> 0"}).empty()) << "entry 1 shows C, the list's third GPU";
     EXPECT_FALSE(Calls({"IADLXGPUTuningServices.IsSupportedManualGFXTuning gpu2"}).empty());
 }
+
+// A support question the driver answers "yes" while reporting failure counts as "no", for every
+// question any probe asks.
+TEST_F(Probe, AFailedSupportQuestionCountsAsUnsupportedWhateverItWrote) {
+    const struct {
+        const char* call;
+        int CTachyonDlg::*flag;
+        int page;
+        std::vector<int> controls;  // disabled with the flag
+    } rows[] = {
+        // clang-format off
+        {"IADLXGPUTuningServices.IsSupportedManualGFXTuning", &CTachyonDlg::m_gfxTuningSupported, kTuningPage, {1007, 1008, 1011}},
+        {"IADLXGPUTuningServices.IsSupportedManualVRAMTuning", &CTachyonDlg::m_vramTuningSupported, kTuningPage, {1010, 1013}},
+        {"IADLXManualVRAMTuning2.IsSupportedMemoryTiming", &CTachyonDlg::m_memoryTimingSupported, kTuningPage, {1013}},
+        {"IADLXGPUTuningServices.IsSupportedManualPowerTuning", &CTachyonDlg::m_powerTuningSupported, kTuningPage, {1012}},
+        {"IADLXManualPowerTuning.IsSupportedTDCLimit", &CTachyonDlg::m_tdcSupported, kTuningPage, {1014}},
+        {"IADLXGPUTuningServices.IsSupportedManualFanTuning", &CTachyonDlg::m_fanTuningSupported, kFanPage, {1023, 1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032}},
+        {"IADLXManualFanTuning.IsSupportedZeroRPM", &CTachyonDlg::m_zeroRpmSupported, kFanPage, {1035}},
+        {"IADLXSmartAccessMemory.IsSupported", &CTachyonDlg::m_samSupported, kTuningPage, {}},
+        {"IADLX3DAntiLag.IsSupported", &CTachyonDlg::m_antiLagSupported, kGraphicsPage, {1045, 1054}},
+        {"IADLX3DAntiLag1.IsSupported", &CTachyonDlg::m_antiLagLevelSupported, kGraphicsPage, {1054}},
+        {"IADLX3DBoost.IsSupported", &CTachyonDlg::m_boostSupported, kGraphicsPage, {1040, 1041}},
+        {"IADLX3DChill.IsSupported", &CTachyonDlg::m_chillSupported, kGraphicsPage, {1044, 1042, 1043}},
+        {"IADLX3DImageSharpening.IsSupported", &CTachyonDlg::m_imageSharpeningSupported, kGraphicsPage, {1046, 1047}},
+        {"IADLX3DRadeonSuperResolution.IsSupported", &CTachyonDlg::m_superResolutionSupported, kGraphicsPage, {1048, 1049}},
+        {"IADLX3DEnhancedSync.IsSupported", &CTachyonDlg::m_enhancedSyncSupported, kGraphicsPage, {1050}},
+        {"IADLX3DWaitForVerticalRefresh.IsSupported", &CTachyonDlg::m_vsyncSupported, kGraphicsPage, {1055}},
+        {"IADLX3DFrameRateTargetControl.IsSupported", &CTachyonDlg::m_frtcSupported, kGraphicsPage, {1051, 1052}},
+        {"IADLX3DAntiAliasing.IsSupported", &CTachyonDlg::m_antiAliasingSupported, kGraphicsPage, {1056, 1057, 1058}},
+        {"IADLX3DMorphologicalAntiAliasing.IsSupported", &CTachyonDlg::m_mlaaSupported, kGraphicsPage, {1059}},
+        {"IADLX3DAnisotropicFiltering.IsSupported", &CTachyonDlg::m_anisotropicSupported, kGraphicsPage, {1060, 1061}},
+        {"IADLX3DTessellation.IsSupported", &CTachyonDlg::m_tessellationSupported, kGraphicsPage, {1062, 1063}},
+        {"IADLX3DResetShaderCache.IsSupported", &CTachyonDlg::m_resetShaderCacheSupported, kGraphicsPage, {1053}},
+        {"IADLXDisplayFreeSync.IsSupported", &CTachyonDlg::m_freeSyncSupported, kDisplayPage, {1080}},
+        {"IADLXDisplayVSR.IsSupported", &CTachyonDlg::m_vsrSupported, kDisplayPage, {1081}},
+        {"IADLXDisplayGPUScaling.IsSupported", &CTachyonDlg::m_gpuScalingSupported, kDisplayPage, {1082}},
+        {"IADLXDisplayIntegerScaling.IsSupported", &CTachyonDlg::m_integerScalingSupported, kDisplayPage, {1084}},
+        {"IADLXDisplayScalingMode.IsSupported", &CTachyonDlg::m_scalingModeSupported, kDisplayPage, {1083}},
+        {"IADLXDisplayColorDepth.IsSupported", &CTachyonDlg::m_colorDepthSupported, kDisplayPage, {1085}},
+        {"IADLXDisplayPixelFormat.IsSupported", &CTachyonDlg::m_pixelFormatSupported, kDisplayPage, {1086}},
+        // clang-format on
+    };
+    Start();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.call);
+        ASSERT_EQ(Dlg().*row.flag, 1) << "the default card has the feature";
+        Sim().Fault(std::string("FailAfterWrite:") + row.call);
+        ClearTrace();
+        Dlg().SelectGpu(0);
+        const auto asked = Calls({row.call});
+        EXPECT_TRUE(std::any_of(asked.begin(), asked.end(), [](const std::string& line) {
+            return line.ends_with("-> 3 true");
+        })) << "the driver wrote yes and failed";
+        EXPECT_EQ(Dlg().*row.flag, 0);
+        for (const int id : row.controls) EXPECT_FALSE(Enabled(row.page, id)) << id;
+        Sim().ClearFaults();
+        Dlg().SelectGpu(0);
+    }
+}

@@ -1,9 +1,12 @@
 // The tab control: page switching by mouse only, and the Graphics page's scrolling.
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "TachyonTest.h"
@@ -217,4 +220,96 @@ TEST_F(Tabs, TheScrollBarsOwnArrowsPagesAndThumbDriveTheSameSteps) {
     bar->setSliderDown(false);
     EXPECT_EQ(page->m_scrollPos, 5);
     EXPECT_EQ(ContentTop(), top - 5);
+}
+
+TEST_F(Tabs, ATabPressedWhileAnEditHasTheFocusNeverHandsTheKeyboardToTheGpuSelector) {
+    Start();
+    Dlg().show();
+    Dlg().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg()));
+
+    // Unapplied edits on every page, which a change of GPU would read over.
+    const std::vector<std::pair<int, int>> edits = {{kTuningPage, 1007},
+                                                    {kTuningPage, 1012},
+                                                    {kFanPage, 1023},
+                                                    {kGraphicsPage, 1041},
+                                                    {kGraphicsPage, 1052}};
+    for (const auto& [page, id] : edits) SetText(page, id, "7");
+    Dlg().Control(kTuningPage, 1007)->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), Dlg().Control(kTuningPage, 1007));
+    ClearTrace();
+
+    ShowPage(kFanPage);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_NE(focus, Dlg().MainControl(1000));
+    EXPECT_EQ(focus, Dlg().TabCtrl()->Page(kFanPage)) << "the page shown holds the keyboard";
+    QTest::keyClick(focus, Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+
+    auto* selector = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
+    EXPECT_EQ(selector->currentIndex(), 0);
+    EXPECT_TRUE(Calls({"IADLXGPUList.At"}).empty()) << "no GPU change ran";
+    for (const auto& [page, id] : edits) EXPECT_EQ(Text(page, id), "7") << id;
+    ExpectShown(kFanPage);
+}
+
+TEST_F(Tabs, EveryEntryOfTheScrollBarsOwnMenuMovesBarAndContentTogether) {
+    Start();
+    Dlg().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dlg()));
+    ShowPage(kGraphicsPage);
+    Tab_Graphics* page = Graphics();
+    QScrollBar* bar = page->ScrollBar();
+    const int top = ContentTop();
+    const int line = page->m_scrollMax / 100;
+    const int pageStep = page->m_scrollMax / 10;
+    // The scroll handler's rules: the ends are ignored, the steps as elsewhere, "Scroll here" as a
+    // released thumb.
+    const struct {
+        const char* entry;
+        int start;
+        int expected;  // -1: under the pointer
+    } cases[] = {
+        {"Scroll here", 0, -1},
+        {"Top", 40, 40},
+        {"Bottom", 40, 40},
+        {"Page down", 40, 40 + pageStep},
+        {"Page up", 40, 40 - pageStep},
+        {"Scroll down", 40, 40 + line},
+        {"Scroll up", 40, 40 - line},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        page->OnVScroll(SB_THUMBPOSITION, c.start);
+        ASSERT_EQ(page->m_scrollPos, c.start);
+        // The menu opens at a point three quarters down the bar; the entry is chosen from it.
+        const QPoint at(bar->width() / 2, bar->height() * 3 / 4);
+        bool chosen = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            for (QAction* action : menu->actions()) {
+                if (action->text() != QLatin1String(c.entry)) continue;
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                chosen = true;
+                return;
+            }
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &event);
+        ASSERT_TRUE(chosen) << "the bar's menu has no such entry";
+
+        if (c.expected >= 0) {
+            EXPECT_EQ(page->m_scrollPos, c.expected);
+        } else {
+            EXPECT_GT(page->m_scrollPos, page->m_scrollMax / 2);
+            EXPECT_LT(page->m_scrollPos, page->m_scrollMax);
+        }
+        EXPECT_EQ(bar->value(), page->m_scrollPos);
+        EXPECT_EQ(bar->sliderPosition(), page->m_scrollPos);
+        EXPECT_EQ(ContentTop(), top - page->m_scrollPos);
+    }
 }

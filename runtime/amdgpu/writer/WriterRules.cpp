@@ -14,6 +14,7 @@ enum class Grammar {
     FanCurvePoint,   // "c", "r", or "<index> <temperature> <percent>"
     FanSwitch,       // "c", "r", "0", "1"
     Microwatts,      // one number
+    Level,           // one of the performance levels a card is put into
 };
 
 struct AttributeRule {
@@ -22,12 +23,20 @@ struct AttributeRule {
 };
 
 // The tuning files of a card's device folder the runtime writes, and nothing else: the overdrive
-// table, the fan curve and zero RPM; the power cap below.
+// table, the fan curve, zero RPM and the performance level (the APUs take overdrive edits only in
+// `manual`); the power cap below.
 constexpr std::array kDeviceAttributes{
     AttributeRule{"pp_od_clk_voltage", Grammar::OverdriveTable},
     AttributeRule{"gpu_od/fan_ctrl/fan_curve", Grammar::FanCurvePoint},
     AttributeRule{"gpu_od/fan_ctrl/fan_zero_rpm_enable", Grammar::FanSwitch},
+    AttributeRule{"power_dpm_force_performance_level", Grammar::Level},
 };
+
+// The whole word, nothing before or after it (the kernel itself would take any text that starts
+// with one of them).
+constexpr std::array<std::string_view, 8> kLevels{
+    "auto",        "low", "high", "manual", "profile_standard", "profile_min_sclk", "profile_min_mclk",
+    "profile_peak"};
 
 // The files of the card's hwmon folder ("hwmon/hwmonN/<name>").
 constexpr std::array kHwmonAttributes{
@@ -106,6 +115,11 @@ bool matches(Grammar grammar, std::string_view value) {
             return isCommitOrReset(value) || value == "0" || value == "1";
         case Grammar::Microwatts:
             return words.size() == 1 && isUnsigned(value);
+        case Grammar::Level:
+            for (std::string_view level : kLevels) {
+                if (value == level) return true;
+            }
+            return false;
     }
     return false;
 }

@@ -59,13 +59,17 @@ int CTachyonDlg::InitFanTuning() {
     bool fanSupported = false;
     bool zeroRpmSupported = false;
     adlx_bool supported = false;
-    if (m_gpuTuningServices) m_gpuTuningServices->IsSupportedManualFanTuning(m_gpu.get(), &supported);
+    // A question the driver reports as failed counts as no, whatever it wrote.
+    if (m_gpuTuningServices &&
+        m_gpuTuningServices->IsSupportedManualFanTuning(m_gpu.get(), &supported) != ADLX_OK) {
+        supported = false;
+    }
     if (supported) {
         // A curve that cannot be reached is not tunable: editable edits would pretend otherwise.
         if (auto fan = FanTuning(m_gpuTuningServices.get(), m_gpu.get())) {
             fanSupported = true;
             adlx_bool zeroRpm = false;
-            fan->IsSupportedZeroRPM(&zeroRpm);
+            if (fan->IsSupportedZeroRPM(&zeroRpm) != ADLX_OK) zeroRpm = false;
             zeroRpmSupported = zeroRpm;
         }
     }

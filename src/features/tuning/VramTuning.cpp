@@ -37,12 +37,16 @@ int CTachyonDlg::InitVramTuning() {
     bool vramSupported = false;
     bool timingSupported = false;
     adlx_bool supported = false;
-    if (m_gpuTuningServices) m_gpuTuningServices->IsSupportedManualVRAMTuning(m_gpu.get(), &supported);
+    // A question the driver reports as failed counts as no, whatever it wrote.
+    if (m_gpuTuningServices &&
+        m_gpuTuningServices->IsSupportedManualVRAMTuning(m_gpu.get(), &supported) != ADLX_OK) {
+        supported = false;
+    }
     if (supported) {
         if (auto vram = VramTuning(m_gpuTuningServices.get(), m_gpu.get())) {
             vramSupported = true;
             adlx_bool timing = false;
-            vram->IsSupportedMemoryTiming(&timing);
+            if (vram->IsSupportedMemoryTiming(&timing) != ADLX_OK) timing = false;
             timingSupported = timing;
             if (timingSupported) {
                 m_vocabularies.memoryTiming.FillFromDriver(DriverTimings(vram.get()), [](std::int32_t value) {

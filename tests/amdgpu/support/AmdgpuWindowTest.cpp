@@ -18,11 +18,8 @@ std::filesystem::path FixtureTree(const std::string& name) {
     return std::filesystem::path(TACHYON_AMDGPU_FIXTURES) / name;
 }
 
-bool CapturesPresent() { return std::filesystem::is_directory(TACHYON_AMDGPU_CAPTURES); }
-
 std::filesystem::path CaptureTree(const std::string& name) {
-    return CapturesPresent() ? std::filesystem::path(TACHYON_AMDGPU_CAPTURES) / name
-                             : std::filesystem::path();
+    return std::filesystem::path(TACHYON_AMDGPU_CAPTURES) / name;
 }
 
 AmdgpuRuntime& AmdgpuRuntime::Instance() {

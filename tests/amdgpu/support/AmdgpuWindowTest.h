@@ -19,10 +19,9 @@
 
 class ADLXHelper;
 
-// The hand-written trees and the real captures (empty path when the captures are absent).
+// The hand-written trees, and the real captures beside the project (which a clone may lack).
 std::filesystem::path FixtureTree(const std::string& name);
 std::filesystem::path CaptureTree(const std::string& name);
-bool CapturesPresent();
 
 // The amdgpu runtime beside the test binary, loaded once for the whole process.
 class AmdgpuRuntime {

@@ -468,6 +468,17 @@ struct KernelModel::Card {
             files["gpu_od/fan_ctrl/" + name] = RenderFan(name, tmpl, staged);
     }
 
+    // The RDNA3 kernel uploads the whole overdrive table on a commit, and the power limit goes
+    // back to the default with it.
+    void Commit() {
+        committed = staged;
+        tableTouched = true;
+        if (family != Family::Navi3x || hwmon.empty()) return;
+        const std::string cap = hwmon + "/power1_cap";
+        const auto defaultCap = Number(hwmon + "/power1_cap_default");
+        if (Has(cap) && defaultCap) files[cap] = ReplaceFirstNumber(files[cap], *defaultCap);
+    }
+
     int EditOd(std::string_view command);
     int EditFan(const std::string& name, std::string_view command);
     int WriteHwmon(const std::string& file, std::string_view command);
@@ -529,7 +540,7 @@ int KernelModel::Card::EditOd(std::string_view command) {
         const auto settings = staged.fanSettings;
         staged = boot;
         if (!IsRdna3Plus(family)) staged.fanCurve = fan, staged.fanSettings = settings;
-        if (!resetNeedsCommit) committed = staged;
+        if (!resetNeedsCommit) Commit();
         tableTouched = true;
         return 0;
     }
@@ -539,8 +550,7 @@ int KernelModel::Card::EditOd(std::string_view command) {
                 if (m->count(0) && m->count(1) && m->at(0).mhz > m->at(1).mhz) return EINVAL;
             }
         }
-        committed = staged;
-        tableTouched = true;
+        Commit();
         return 0;
     }
 
@@ -639,8 +649,7 @@ int KernelModel::Card::EditFan(const std::string& name, std::string_view command
     while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
     command.remove_prefix(i);
     if (!command.empty() && command[0] == 'c') {
-        committed = staged;
-        tableTouched = true;
+        Commit();
         return 0;
     }
     if (!command.empty() && command[0] == 'r') {
@@ -648,8 +657,7 @@ int KernelModel::Card::EditFan(const std::string& name, std::string_view command
             staged.fanCurve = boot.fanCurve;
         else if (boot.fanSettings.count(name))
             staged.fanSettings[name] = boot.fanSettings.at(name);
-        committed = staged;
-        tableTouched = true;
+        Commit();
         return 0;
     }
     std::vector<long long> p;
@@ -780,6 +788,10 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
         if (StartsWith(d, "drm/" + me + "/" + me + "-") &&
             d.find('/', 5 + 2 * me.size()) == std::string::npos)
             card->connectors.push_back(d.substr(5 + me.size()));
+    }
+    for (const std::string& connector : card->connectors) {
+        const std::string edid = "drm/" + me + "/" + connector + "/edid";
+        if (!card->Has(edid)) card->files[edid] = "";
     }
 
     // What a live kernel always has, when the capture left it out.

@@ -40,15 +40,21 @@
 // - hwmon power1_cap: an unsigned decimal (base 10) in microwatts, truncated to whole watts,
 //   EINVAL outside [power1_cap_min, power1_cap_max] compared in watts, ERANGE beyond 32 bits.
 //   0 means the default cap on Polaris and "keep the current cap" on the others.
+//   Navi3x: every commit of the overdrive table (`c`, or an `r` of pp_od_clk_voltage or of a
+//   fan_ctrl file) puts power1_cap back to power1_cap_default, as the RDNA3 kernel may drop a
+//   cap set before other changes.
 // - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (0..255) and fan1_target
 //   (fan1_min..fan1_max) are EINVAL unless the mode is manual (1).
-// - power_dpm_force_performance_level takes the kernel's level names.
+// - power_dpm_force_performance_level takes the kernel's level names (`auto`, `low`, `high`,
+//   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`, and
+//   `profile_exit`, `perf_determinism`), compared as the kernel does, by prefix; else EINVAL.
 // - Any other existing file is read-only: EACCES. A missing file is ENOENT.
 // - Synthesised like a live kernel when the tree lacks them: device/vendor, device,
 //   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
 //   of the device folder (from uevent's DRIVER), class/drm/renderD<128+N>, class/drm/version and
 //   module/amdgpu/parameters/ppfeaturemask (0xffffffff when any card has overdrive, else
-//   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()).
+//   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()), and an
+//   empty `edid` for a connector (the kernel shows one for each; the captures kept none).
 
 #include <cstdint>
 #include <filesystem>
