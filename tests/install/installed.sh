@@ -32,8 +32,11 @@ start_window() {
   program=$1
   shift
   : > "$root/windows"
-  env XDG_RUNTIME_DIR="$root" QT_QPA_PLATFORM=offscreen LD_PRELOAD="$probe" \
-    TACHYON_WINDOW_PROBE_REPORT="$root/windows" "$@" timeout 60 "$program" > "$root/out" 2> "$root/err"
+  # In a sanitized build the probe carries AddressSanitizer, whose runtime must be loaded first.
+  preload=$(ldd "$probe" 2> /dev/null | awk '$1 ~ /^libasan\.so/ { printf "%s ", $3 }')$probe
+  # Only the program gets the probe: timeout itself hangs with the sanitizer's runtime in it.
+  timeout 60 env XDG_RUNTIME_DIR="$root" QT_QPA_PLATFORM=offscreen TACHYON_WINDOW_PROBE_REPORT="$root/windows" \
+    "$@" LD_PRELOAD="$preload" "$program" > "$root/out" 2> "$root/err"
   status=$?
 }
 main_window_shown() { grep -qx 'window CTachyonDlg' "$root/windows"; }
