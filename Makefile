@@ -11,8 +11,10 @@ FUZZ_SECONDS ?= 60
 # benchmark executable (e.g. --benchmark_filter=ReadAll).
 BENCH_DIR ?= build-bench
 BENCH_ARGS ?=
+# The Debian package builds in a folder of its own, with prefix /usr and Debian's compiler flags.
+PACKAGE_DIR ?= build-package
 
-.PHONY: run run-hardware test test-sanitized fuzz bench deps configure build clean
+.PHONY: run run-hardware test test-sanitized fuzz bench package deps configure build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -47,5 +49,16 @@ bench: deps
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target tachyon_bench
 	@bash scripts/run-bench.sh $(BENCH_DIR) $(BENCH_ARGS)
 
+package: deps
+	@export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	  cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DTACHYON_BUILD_TESTS=OFF $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(PACKAGE_DIR) -j $(JOBS) --target tachyon_installables
+	@cd $(PACKAGE_DIR) && cpack -G DEB
+	@sh tests/install/package.sh tests/install/layout.txt $(PACKAGE_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(BENCH_DIR) $(PACKAGE_DIR)

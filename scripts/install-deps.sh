@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-dev
   fonts-dejavu-core
   libdrm-common
+  dpkg-dev file lintian desktop-file-utils appstream groff-base man-db
 )
 
 missing=()

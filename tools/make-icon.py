@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program icon (a particle streaking across a dark disc) at 256, 128, 64 and 32 pixels."""
+"""Draws the program icon (a particle streaking across a dark disc) at 256, 128, 64 and 32 pixels,
+or at the sizes given after the folder (the icon theme also wants 48)."""
 import math
 import struct
 import sys
@@ -59,6 +60,7 @@ def render(size):
 
 if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "."
-    for size in (256, 128, 64, 32):
+    sizes = [int(size) for size in sys.argv[2:]] or [256, 128, 64, 32]
+    for size in sizes:
         with open(f"{folder}/tachyon-{size}.png", "wb") as f:
             f.write(render(size))

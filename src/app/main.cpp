@@ -45,6 +45,8 @@ int main(int argc, char* argv[]) {
             break;
     }
 
+    // The desktop shell finds the menu entry, and with it the icon, by this name (Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tachyon.Tachyon"));
     QApplication application(argc, argv);
     QtPrompts prompts;
     int exitCode = 0;
