@@ -225,14 +225,20 @@ ADLX_RESULT stageOverdrive(Kernel& kernel, const Card& card, const FamilyRules* 
     }
     const LevelSwitch level = enterManualLevel(kernel, card, rules);
     if (level.error != 0) return resultOf(level.error);
+    auto writeKeptCap = [&] {
+        return kernel.write(card.hwmonFile("power1_cap"),
+                            powerCapCommand(static_cast<std::uint32_t>(*keptCap)));
+    };
     const ADLX_RESULT result = stage(kernel, file, plan.commands, plan.undo);
     if (result != ADLX_OK) {
         leaveManualLevel(kernel, card, level);
+        // An undo by `r` commits, and may drop the cap as any commit does.
+        if (keptCap && std::find(plan.undo.begin(), plan.undo.end(), resetCommand()) != plan.undo.end())
+            writeKeptCap();
         return result;
     }
     if (!keptCap) return ADLX_OK;
-    return resultOf(
-        kernel.write(card.hwmonFile("power1_cap"), powerCapCommand(static_cast<std::uint32_t>(*keptCap))));
+    return resultOf(writeKeptCap());
 }
 
 // ---- Fans: gpu_od/fan_ctrl (RDNA3 and later).
@@ -562,6 +568,14 @@ public:
                 plan.commands.push_back(fanCurvePointCommand(was.index, wanted.temperature, wanted.speed));
                 plan.undo.push_back(fanCurvePointCommand(was.index, was.celsius, was.percent));
             }
+            // The kernel refuses the zeros of "no custom curve", so they cannot be staged back;
+            // left staged, the points taken before a refusal would go live with the next commit
+            // (zero RPM's, in the same Set). Only the fan curve's own `r` gives the card back the
+            // curve it ran, the boot one, and commits it at once.
+            const bool noCustomCurve =
+                std::all_of(fan.points.begin(), fan.points.end(),
+                            [](const FanCurvePoint& p) { return p.celsius == 0 && p.percent == 0; });
+            if (noCustomCurve) plan.undo = {resetCommand()};
             const Card& c = cardAt(card);
             return stageOverdrive(kernel, c, readOverdrive(kernel, c).rules,
                                   c.file("gpu_od/fan_ctrl/fan_curve"), plan);

@@ -192,6 +192,12 @@ enum Pages { kNoPage = 0, kTuningShown = 1, kFanShown = 2, kBothShown = 3 };
 
 class FaultSweep;
 
+std::string Joined(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
+    return joined;
+}
+
 // One thing the user does. `reads`: the pages the path reads back from the card afterwards.
 struct CommandPath {
     const char* name;
@@ -235,6 +241,17 @@ public:
         list->setCurrentIndex(position);
         emit list->activated(list->currentIndex());
     }
+    // The fan curve as the Fan page shows it: speeds, then temperatures.
+    std::vector<std::string> Curve() {
+        std::vector<std::string> curve;
+        for (int id : kFanEdits) {
+            if (QLineEdit* edit = Dlg().Edit(kFanPage, id)) curve.push_back(edit->text().toStdString());
+        }
+        return curve;
+    }
+    // The curve the user asked for on the path that ran, if it asked for one.
+    std::optional<std::vector<std::string>> curveTyped;
+
     // Another entry than the current one where the list has one, so the change is a real one.
     static int Other(QComboBox* list) {
         return list != nullptr && list->count() > 1 && list->currentIndex() == 0 ? 1 : 0;
@@ -314,6 +331,10 @@ protected:
         auto* gpus = qobject_cast<QComboBox*>(Dlg().MainControl(1000));
         if (gpus != nullptr && gpus->count() > 0) Choose(gpus, gpus->currentIndex());
         const Shown held = Show(pages);
+        // One call sets the whole curve: a refusal half-way must not leave the card on a mix of
+        // the curve it ran and the one asked for, neither of which the user then sees.
+        if (curveTyped && (pages & kFanShown) && Curve() != m_curveBefore && Curve() != *curveTyped)
+            m_findings.push_back({label, path, "the card runs a fan curve nobody chose: " + Joined(Curve())});
         m_kernel->Arm(true);
         for (const auto& [id, text] : before) {
             const auto it = held.find(id);
@@ -353,6 +374,8 @@ protected:
         if (fault != nullptr && !fromStart) m_kernel->Arm(true);
         for (const char* gpu : {"", " (second GPU)"}) {
             for (const CommandPath& path : Paths()) {
+                m_curveBefore = Curve();
+                curveTyped.reset();
                 path.run(*this);
                 take(path.name + std::string(gpu), path.reads);
             }
@@ -373,6 +396,7 @@ protected:
     QTemporaryDir m_files;
     std::vector<Finding> m_findings;
     bool m_bitten = false;
+    std::vector<std::string> m_curveBefore;
 };
 
 void SetOnTuning(FaultSweep& t) {
@@ -387,6 +411,7 @@ void SetOnFan(FaultSweep& t) {
     Values typed;
     for (std::size_t i = 0; i < fan.size(); ++i) typed.push_back({kFanEdits[i], fan[i]});
     t.Type(kFanPage, typed);
+    if (!fan.empty() && t.Dlg().Edit(kFanPage, kFanEdits[0])->isEnabled()) t.curveTyped = fan;
     if (QCheckBox* box = t.Dlg().CheckBox(kFanPage, kZeroRpm); box != nullptr && box->isEnabled())
         box->setChecked(!box->isChecked());
     t.Press(1002);
@@ -519,3 +544,38 @@ TEST_F(FaultSweep, NoBrokenKernelFileCrashesLeaksOrShowsARefusalAsTaken) {
     // A fault met in the clean run that never changed an answer proves nothing.
     EXPECT_EQ(toothless, std::vector<std::string>{}) << "injected but never bit";
 }
+
+namespace {
+
+class RefusedFanCurve : public AmdgpuWindowTest {};
+
+// RDNA3 with no custom curve: a refused curve is given back with the fan curve's `r`, which
+// commits; the kernel may drop the power cap with that commit, so the cap chosen on the Tuning
+// page is written again, as after any commit.
+TEST_F(RefusedFanCurve, Rdna3KeepsTheChosenPowerCapWhenTheCurveIsGivenBack) {
+    const std::filesystem::path tree = CaptureTree("rx7800xt");
+    if (!std::filesystem::is_directory(tree)) GTEST_SKIP() << NoCapture(tree);
+    Start({tree});
+    SetText(kTuningPage, 1012, "110");
+    Press(1002);
+    const std::string cap = Model().read(Model().HwmonPath(0, "power1_cap")).text;
+    ShowPage(kFanPage);
+    const std::vector<std::string> curve = {"35", "45", "60", "80", "100", "30", "45", "60", "75", "90"};
+    for (std::size_t i = 0; i < curve.size(); ++i)
+        SetText(kFanPage, kFanEdits[i], QString::fromStdString(curve[i]));
+    Model().ClearWrites();
+    Model().FailNextWrite(EIO, "fan_curve");
+    Press(1002);
+
+    std::vector<std::string> written;
+    for (const auto& w : Model().Writes())
+        written.push_back(w.path.substr(w.path.find("device/") + 7) + ": " + w.bytes);
+    EXPECT_EQ(written, (std::vector<std::string>{"gpu_od/fan_ctrl/fan_curve: 0 30 35\n",
+                                                 "gpu_od/fan_ctrl/fan_curve: r\n",
+                                                 "hwmon/hwmon4/power1_cap: 260000000\n"}));
+    EXPECT_EQ(Model().read(Model().HwmonPath(0, "power1_cap")).text, cap);
+    EXPECT_FALSE(Model().Uncommitted(0));
+    for (int id : kFanEdits) EXPECT_EQ(Text(kFanPage, id), "0") << id;
+}
+
+}  // namespace
