@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -25,45 +24,12 @@
 
 #include "AmdgpuWindowTest.h"
 #include "device/ADLXHelper.h"
+#include "CrashReport.h"
 #include "ui/CMyTabCtrl.h"
 
 using kernelmodel::KernelModel;
 
 namespace {
-
-// ---- which fault was running when the process died -------------------------------------------
-
-char g_currentFault[512];
-struct sigaction g_previous[32];
-
-void ReportCrash(int signal) {
-    const char prefix[] = "\n*** crashed with kernel fault injected: ";
-    (void)!write(STDERR_FILENO, prefix, sizeof prefix - 1);
-    (void)!write(STDERR_FILENO, g_currentFault, strnlen(g_currentFault, sizeof g_currentFault));
-    (void)!write(STDERR_FILENO, "\n", 1);
-    // The previous handler (a sanitizer's or the default) takes over when the signal comes again.
-    sigaction(signal, &g_previous[signal], nullptr);
-    if (signal == SIGABRT) raise(signal);
-}
-
-class CrashReport {
-public:
-    CrashReport() {
-        struct sigaction action {};
-        action.sa_handler = ReportCrash;
-        sigemptyset(&action.sa_mask);
-        for (int s : kSignals) sigaction(s, &action, &g_previous[s]);
-    }
-    ~CrashReport() {
-        for (int s : kSignals) sigaction(s, &g_previous[s], nullptr);
-    }
-    static void Running(const std::string& fault) {
-        std::snprintf(g_currentFault, sizeof g_currentFault, "%s", fault.c_str());
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-};
 
 // ---- the broken kernel -----------------------------------------------------------------------
 
@@ -484,7 +450,7 @@ bool OfSecondCard(const Operation& operation) {
 }  // namespace
 
 TEST_F(FaultSweep, NoBrokenKernelFileCrashesLeaksOrShowsARefusalAsTaken) {
-    CrashReport crashReport;
+    CrashReport crashReport("kernel fault");
     std::size_t faults = 0;
     std::size_t runs = 0;
     std::vector<std::string> toothless;

@@ -6,7 +6,6 @@
 // built-in machine, and from the traces of the broken runs themselves (a failure can open a road
 // the clean run never takes), so the sweep follows the program as it grows.
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -14,42 +13,10 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "CrashReport.h"
 #include "ReliabilityFixture.h"
 
 namespace {
-
-// Which fault was running when the process died, for the report a crash leaves behind.
-char g_currentFault[256];
-struct sigaction g_previous[32];
-
-void ReportCrash(int signal) {
-    const char prefix[] = "\n*** crashed with fault injected: ";
-    (void)!write(STDERR_FILENO, prefix, sizeof prefix - 1);
-    (void)!write(STDERR_FILENO, g_currentFault, strnlen(g_currentFault, sizeof g_currentFault));
-    (void)!write(STDERR_FILENO, "\n", 1);
-    // The previous handler (a sanitizer's or the default) takes over when the signal comes again.
-    sigaction(signal, &g_previous[signal], nullptr);
-    if (signal == SIGABRT) raise(signal);
-}
-
-class CrashReport {
-public:
-    CrashReport() {
-        struct sigaction action {};
-        action.sa_handler = ReportCrash;
-        sigemptyset(&action.sa_mask);
-        for (int s : kSignals) sigaction(s, &action, &g_previous[s]);
-    }
-    ~CrashReport() {
-        for (int s : kSignals) sigaction(s, &g_previous[s], nullptr);
-    }
-    static void Running(const std::string& fault) {
-        std::snprintf(g_currentFault, sizeof g_currentFault, "%s", fault.c_str());
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-};
 
 std::string BaseName(const std::string& fault) { return fault.substr(0, fault.find('#')); }
 
@@ -149,7 +116,7 @@ protected:
 }  // namespace
 
 TEST_F(FaultSweep, NoFaultOnAnyPathCrashesLeaksOrCallsThroughWhatItMustNot) {
-    CrashReport crashReport;
+    CrashReport crashReport("fault");
     CrashReport::Running("none");
     Discover(RunAll({}));
     const std::set<std::string> cleanRunCalls = m_known;
