@@ -7,7 +7,8 @@ here=$(dirname "$0")
 . "$here/entries.sh"
 layout=$1
 deb=$2
-if [ -d "$deb" ]; then
+# A clean clone has no package folder until `make package` runs: that is a skip, not a failure.
+if [ -d "$deb" ] || [ ! -e "$deb" ]; then
   deb=$(ls -t "$deb"/tachyon_*.deb 2> /dev/null | head -n 1)
   if [ -z "$deb" ]; then
     echo "no package built (make package): skipped"
