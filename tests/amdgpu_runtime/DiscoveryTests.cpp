@@ -101,6 +101,7 @@ TEST_F(Discovery, NamesFallBackToTheProductNameThenToTheIds) {
 
 TEST_F(Discovery, WithoutIdFilesTheUeventGivesTheIdentity) {
     mount("rx5700xt");
+    if (IsSkipped()) return;
     const auto cards = listed();
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0], (Listed{"AMD Radeon Graphics [1002:731F]", "PCI\\VEN_1002&DEV_731F&SUBSYS_E4091DA2",
@@ -110,6 +111,7 @@ TEST_F(Discovery, WithoutIdFilesTheUeventGivesTheIdentity) {
 TEST_F(Discovery, CapturedCardsWithIdFilesGetTheirMarketingName) {
     mount("rx6900xt", 0);
     mount("rx580", 1);
+    if (IsSkipped()) return;
     const auto cards = listed();
     ASSERT_EQ(cards.size(), 2u);
     // Both captures booted their own machine; here both claim it, and the first keeps it.
