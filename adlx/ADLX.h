@@ -8,4 +8,5 @@
 #include "IDisplays.h"
 #include "IGPUTuning.h"
 #include "ISystem.h"
+#include "IUserCommands.h"
 #include "InterfacePtr.h"

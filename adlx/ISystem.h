@@ -7,6 +7,7 @@ class IADLXGPUList;
 class IADLXDisplayServices;
 class IADLX3DSettingsServices;
 class IADLXGPUTuningServices;
+class IADLXUserCommands;
 
 class IADLXGPU : public IADLXInterface {
 public:
@@ -47,6 +48,8 @@ public:
     virtual ADLX_RESULT GetDisplaysServices(IADLXDisplayServices** ppDisplayServices) = 0;
     virtual ADLX_RESULT Get3DSettingsServices(IADLX3DSettingsServices** pp3DSettingsServices) = 0;
     virtual ADLX_RESULT GetGPUTuningServices(IADLXGPUTuningServices** ppGPUTuningServices) = 0;
+    // ADLX_NOT_SUPPORTED, with a null interface, where the runtime never has anything to tell the user.
+    virtual ADLX_RESULT GetUserCommands(IADLXUserCommands** ppUserCommands) = 0;
 
 protected:
     ~IADLXSystem() = default;

@@ -26,6 +26,8 @@ public:
     virtual int write(const std::string& path, std::string_view command) = 0;
     // The entry names of a folder (no "." or ".."), sorted; links are listed, not followed.
     virtual int list(const std::string& dir, std::vector<std::string>& names) = 0;
+    // The user's command (a Set, a Reset) is over: nothing opened for its writes stays open.
+    virtual void commandEnded() {}
 };
 
 // The real files under root (no trailing slash needed).

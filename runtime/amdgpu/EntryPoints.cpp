@@ -32,6 +32,7 @@ ADLX_RESULT initialize(adlx_uint64 version, IADLXSystem** ppSystem) {
         if (!s.active) {
             s.startGeneration();
             s.audit = {};
+            s.notices.clear();
             s.cards = discoverCards(s.attributes(), loadMarketingNames());
             s.active = true;
         }

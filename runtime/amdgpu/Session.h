@@ -4,7 +4,9 @@
 // and a call on a released object is caught instead of crashing. No value of a card is kept here:
 // every value is read from the kernel when a call asks for it.
 
+#include <deque>
 #include <memory>
+#include <string>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -44,6 +46,9 @@ public:
     // Each hint goes to standard error once per process, not once per call.
     bool overdriveHintShown = false;
     bool permissionHintShown = false;
+    // What the person at the window must be told when the current command is over, oldest first.
+    std::deque<std::string> notices;
+    void notify(std::string text) { notices.push_back(std::move(text)); }
 
     // The stand-in a test installed, or the real files under TACHYON_SYSFS_ROOT (default /sys).
     Attributes& attributes();

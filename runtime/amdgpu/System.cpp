@@ -70,6 +70,9 @@ public:
     ADLX_RESULT GetGPUTuningServices(IADLXGPUTuningServices** pp) override {
         return give(pp, [] { return makeGpuTuningServices(); });
     }
+    ADLX_RESULT GetUserCommands(IADLXUserCommands** pp) override {
+        return give(pp, [] { return makeUserCommands(); });
+    }
 
 private:
     template <class Iface, class Make>

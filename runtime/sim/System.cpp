@@ -86,6 +86,15 @@ public:
         });
     }
 
+    // The simulated machine writes without authentication and every setting takes effect at once,
+    // so it never has anything to tell the user.
+    ADLX_RESULT GetUserCommands(IADLXUserCommands** pp) override {
+        return handOut(*this, "GetUserCommands", "", -1, pp, [](IADLXUserCommands*& out) {
+            out = nullptr;
+            return ADLX_NOT_SUPPORTED;
+        });
+    }
+
     // Not reference counted and never handed out through QueryInterface.
     IADLXInterface* asInterface() override { return nullptr; }
     void* ownInterface(std::wstring_view) override { return nullptr; }

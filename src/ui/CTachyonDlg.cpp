@@ -102,6 +102,7 @@ bool CTachyonDlg::OnInitDialog() {
 
     SelectGpu(0);
     ReadAll();
+    FetchUserCommands();
     return true;
 }
 
@@ -120,17 +121,20 @@ void CTachyonDlg::OnSetClicked() {
     const int page = m_tabCtrl->m_currentPage;
     ApplyPage(page);
     ReadPage(page);
+    EndUserCommand();
 }
 
 void CTachyonDlg::OnApplyAllClicked() {
     ApplyAll();
     ReadAll();
+    EndUserCommand();
 }
 
 void CTachyonDlg::OnResetClicked() {
     // Without a GPU the driver would be handed a null one.
     if (m_gpuTuningServices && m_gpu) m_gpuTuningServices->ResetToFactory(m_gpu.get());
     ReadAll();
+    EndUserCommand();
 }
 
 void CTachyonDlg::OnLoadClicked() { LoadProfile(); }
@@ -145,7 +149,10 @@ void CTachyonDlg::OnAboutCommand() {
 int CTachyonDlg::OnPageNotify(int code, std::intptr_t value) {
     switch (code) {
         case kNotifyDisplayChosen: OnDisplayChosen(value); break;
-        case kNotifyResetShaderCache: ResetShaderCache(); break;
+        case kNotifyResetShaderCache:
+            ResetShaderCache();
+            EndUserCommand();
+            break;
         case kNotifyAntiAliasingModeChanged: OnAntiAliasingModeChanged(value); break;
         case kNotifyTessellationModeChanged: OnTessellationModeChanged(value); break;
         default: break;

@@ -141,6 +141,11 @@ public:
     int SaveProfile();
     int LoadProfile();
 
+    // The end of a command that may have written: the runtime lets go of what it opened for the
+    // writes, and each distinct notice it left is shown once.
+    void FetchUserCommands();
+    void EndUserCommand();
+
     // Control access for the operations: pages by index, controls by id.
     DialogPage* Page(int page) const;
     QWidget* Control(int page, int id) const;
@@ -172,6 +177,8 @@ public:
     adlx::InterfacePtr<IADLX3DSettingsServices> m_3dSettingsServices;
     adlx::InterfacePtr<IADLXDisplayServices> m_displayServices;
     adlx::InterfacePtr<IADLXGPUTuningServices1> m_gpuTuningServices1;
+    // Null where the runtime never has anything to tell the user.
+    adlx::InterfacePtr<IADLXUserCommands> m_userCommands;
 
     int m_gfxTuningSupported = 0;
     int m_vramTuningSupported = 0;

@@ -205,4 +205,21 @@ TEST_F(Audit, ALeakADoubleReleaseAndACallOnAReleasedObjectAreCounted) {
     AmdgpuRuntime::instance().start(empty);
 }
 
+// The window ends each command through the system; only writes leave notices, so reads leave none.
+TEST_F(Access, TheEndOfACommandReachesTheKernelSeamAndReadsLeaveNoNotice) {
+    mount("rx6900xt");
+    start();
+    adlx::InterfacePtr<IADLXUserCommands> commands;
+    ASSERT_EQ(system->GetUserCommands(commands.put()), ADLX_OK);
+    ASSERT_TRUE(commands);
+    adlx_int frequency = 0;
+    gfx()->GetGPUMaxFrequency(&frequency);
+    EXPECT_EQ(commands->EndCommand(), ADLX_OK);
+    EXPECT_EQ(kernel.commandsEnded, 1);
+    const char* text = "stale";
+    EXPECT_EQ(commands->NextNotice(&text), ADLX_NOT_FOUND);
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(commands->NextNotice(nullptr), ADLX_INVALID_ARGS);
+}
+
 }  // namespace

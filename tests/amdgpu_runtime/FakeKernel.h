@@ -15,6 +15,7 @@ public:
     amdgpu::ReadResult read(const std::string& path) override;
     int write(const std::string& path, std::string_view command) override;
     int list(const std::string& dir, std::vector<std::string>& names) override;
+    void commandEnded() override { ++commandsEnded; }
 
     void set(const std::string& path, std::string text) { files[path] = std::move(text); }
     // Copies a captured device folder (fixture/<card>/device) to class/drm/card<N>/device.
@@ -27,6 +28,8 @@ public:
     std::map<std::string, int> fileErrors;
     std::map<std::string, int> commandErrors;
     std::vector<std::pair<std::string, std::string>> writes;
+    // How often the runtime said a user command was over.
+    int commandsEnded = 0;
     std::map<std::string, int> reads;
 };
 
