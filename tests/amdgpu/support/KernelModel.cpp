@@ -20,6 +20,8 @@ const char* FamilyName(Family family) {
             return "none";
         case Family::Polaris:
             return "polaris";
+        case Family::Vega20:
+            return "vega20";
         case Family::Navi1x:
             return "navi1x";
         case Family::Navi2x:
@@ -449,6 +451,12 @@ struct KernelModel::Card {
     OdTable boot, staged, committed;
     bool tableTouched = false;
     int fanMode = 2;  // 0 none, 1 manual, 2 automatic
+    bool sleeping = false;
+    bool resetting = false;
+    int wakeError = 0;
+    int wakes = 0;
+    std::map<std::string, Range> endLimits;  // "SCLK[0]" -> the limits of that end
+    std::optional<long long> effectiveCap;   // where it differs from what power1_cap prints
 
     bool Has(const std::string& rel) const { return files.count(rel) != 0; }
     std::optional<long long> Number(const std::string& rel) const {
@@ -468,18 +476,38 @@ struct KernelModel::Card {
             files["gpu_od/fan_ctrl/" + name] = RenderFan(name, tmpl, staged);
     }
 
-    // The RDNA3 kernel uploads the whole overdrive table on a commit, and the power limit goes
-    // back to the default with it.
+    // Limits of one end of a clock: its own where a test gave them, else the printed range.
+    std::optional<Range> EndLimits(const std::string& clock, int level) const {
+        const auto it = endLimits.find(clock + "[" + std::to_string(level) + "]");
+        return it != endLimits.end() ? std::optional(it->second) : RangeOf(clock);
+    }
+
+    // The files amdgpu_pm.c serves: their show functions go through amdgpu_pm_get_access_if_active
+    // (EPERM on a sleeping card from 6.13) and amdgpu_pm_dev_state_check (EBUSY in reset, 7.0).
+    // The hwmon names and labels are answered without the card.
+    bool IsPowerFile(const std::string& rel) const {
+        if (StartsWith(rel, "pp_") || StartsWith(rel, "power_dpm_") || StartsWith(rel, "gpu_od/"))
+            return true;
+        if (hwmon.empty() || !StartsWith(rel, hwmon + "/")) return false;
+        const std::string file = rel.substr(hwmon.size() + 1);
+        return file != "name" && !file.ends_with("_label");
+    }
+
+    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the default is the
+    // overdrive table's Ppt, so uploading that table (smu_v13_0_0_od_edit_dpm_table,
+    // smu_v14_0_2_od_edit_dpm_table, PP_OD_COMMIT_DPM_TABLE) drops the effective cap back to the
+    // default while smu->current_power_limit, which power1_cap prints, keeps the chosen one.
     void Commit() {
         committed = staged;
         tableTouched = true;
-        if (family != Family::Navi3x || hwmon.empty()) return;
-        const std::string cap = hwmon + "/power1_cap";
+        if ((family != Family::Navi3x && family != Family::Rdna4) || hwmon.empty()) return;
         const auto defaultCap = Number(hwmon + "/power1_cap_default");
-        if (Has(cap) && defaultCap) files[cap] = ReplaceFirstNumber(files[cap], *defaultCap);
+        const auto cap = effectiveCap ? effectiveCap : Number(hwmon + "/power1_cap");
+        if (defaultCap && cap && *cap > *defaultCap) effectiveCap = *defaultCap;
     }
 
     int EditOd(std::string_view command);
+    int EditOdTable(char type, const std::vector<long long>& p);
     int EditFan(const std::string& name, std::string_view command);
     int WriteHwmon(const std::string& file, std::string_view command);
     int WritePerformanceLevel(std::string_view command);
@@ -489,20 +517,31 @@ namespace {
 
 bool IsRdna3Plus(Family f) { return f == Family::Navi3x || f == Family::Rdna4; }
 
-// s/m pairs `<0|1> <MHz>` on the SMU generations.
-int EditPairs(std::map<int, Level>& levels, const std::vector<long long>& p,
-              const std::optional<Range>& range, const std::set<int>& allowed, bool checkEachPair) {
+// s/m pairs `<0|1> <MHz>` on the SMU generations, each end checked against its own limits
+// (navi10_od_setting_check_range, sienna_cichlid_get_od_setting_range,
+// smu_v13_0_0_get_od_setting_limits, smu_v14_0_2_get_od_setting_limits: GFXCLK_FMIN's limits for
+// level 0, GFXCLK_FMAX's for level 1).
+// perEdit (navi10_od_edit_dpm_table, sienna_cichlid_od_edit_dpm_table): a minimum above the
+// stored maximum is refused at its edit and the command changes nothing. Otherwise
+// (smu_v13_0_0_od_edit_dpm_table, smu_v13_0_7_od_edit_dpm_table, smu_v14_0_2_od_edit_dpm_table)
+// each value is stored into the table as it comes and minimum <= maximum is checked after the
+// command: `levels` keeps what was stored before a refusal.
+template <class Limits>
+int EditPairs(std::map<int, Level>& levels, const std::vector<long long>& p, Limits&& limitsOf,
+              const std::set<int>& allowed, bool perEdit) {
     if (p.empty() || p.size() % 2 != 0) return EINVAL;
-    std::map<int, Level> edited = levels;
+    std::map<int, Level> copy = levels;
+    std::map<int, Level>& edited = perEdit ? copy : levels;
+    auto crossed = [&] { return edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz; };
     for (std::size_t i = 0; i < p.size(); i += 2) {
         if (p[i] < INT_MIN || p[i] > INT_MAX || !allowed.count(static_cast<int>(p[i]))) return EINVAL;
         const int level = static_cast<int>(p[i]);
+        const std::optional<Range> range = limitsOf(level);
         if (range && !range->Holds(p[i + 1])) return EINVAL;
         edited[level].mhz = p[i + 1];
-        if (checkEachPair && edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz)
-            return EINVAL;
+        if (perEdit && crossed()) return EINVAL;
     }
-    if (edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz) return EINVAL;
+    if (crossed()) return EINVAL;
     levels = edited;
     return 0;
 }
@@ -529,16 +568,30 @@ int KernelModel::Card::EditOd(std::string_view command) {
 
     if (!overdrive) return EINVAL;
     if (family == Family::Apu) {
+        // vangogh_od_edit_dpm_table, smu_v13_0_4/5_od_edit_dpm_table, yellow_carp_od_edit_dpm_table,
+        // renoir_od_edit_dpm_table: edits only in the manual level (smu_od_edit_dpm_table passes
+        // them on; the APU functions refuse any other level), and `r`/`c` take no numbers.
         const auto it = files.find("power_dpm_force_performance_level");
         if (it == files.end() || Trim(it->second.substr(0, it->second.find('\0'))) != "manual") return EINVAL;
+        if ((type == 'r' || type == 'c') && !p.empty()) return EINVAL;
     }
 
-    const bool resetNeedsCommit =
-        family == Family::Polaris || family == Family::Navi1x || family == Family::Apu;
+    // amdgpu_set_pp_od_clk_voltage turns every error of the family's edit function into EINVAL.
+    const int result = EditOdTable(type, p);
+    return result == 0 ? 0 : EINVAL;
+}
+
+int KernelModel::Card::EditOdTable(char type, const std::vector<long long>& p) {
+    // smu7_odn_edit_dpm_table (Polaris), navi10_od_edit_dpm_table and the APU functions stage the
+    // boot table and need a commit; vega20_odn_edit_dpm_table copies the overdrive table back from
+    // the firmware (the last committed one) and needs a commit; sienna_cichlid, smu_v13_0_0/7 and
+    // smu_v14_0_2 restore the boot table and fall through to the commit.
+    const bool resetNeedsCommit = family == Family::Polaris || family == Family::Navi1x ||
+                                  family == Family::Vega20 || family == Family::Apu;
     if (type == 'r') {
         const auto fan = staged.fanCurve;
         const auto settings = staged.fanSettings;
-        staged = boot;
+        staged = family == Family::Vega20 ? committed : boot;
         if (!IsRdna3Plus(family)) staged.fanCurve = fan, staged.fanSettings = settings;
         if (!resetNeedsCommit) Commit();
         tableTouched = true;
@@ -555,17 +608,25 @@ int KernelModel::Card::EditOd(std::string_view command) {
     }
 
     OdTable edited = staged;
-    int result = kENOTSUPP;
+    int result = EINVAL;
+    bool keepOnRefusal = false;
+    auto limits = [&](const char* clock) {
+        return [this, clock](int level) { return EndLimits(clock, level); };
+    };
     switch (family) {
         case Family::Polaris:
             if (type == 's' || type == 'm') {
                 auto& levels = type == 's' ? edited.sclk : edited.mclk;
                 const auto clock = RangeOf(type == 's' ? "SCLK" : "MCLK");
                 const auto volt = RangeOf("VDDC");
-                result = 0;
+                result = p.empty() ? EINVAL : 0;
                 for (std::size_t k = 0; k < p.size(); k += 3) {
-                    // smu7 ignores a short triple or an unknown level and reports success.
-                    if (k + 3 > p.size() || p[k] < 0 || !levels.count(static_cast<int>(p[k]))) break;
+                    // smu7_odn_edit_dpm_table (current kernels): a short triple or a level beyond
+                    // the table is refused.
+                    if (k + 3 > p.size() || p[k] < 0 || !levels.count(static_cast<int>(p[k]))) {
+                        result = EINVAL;
+                        break;
+                    }
                     if ((clock && !clock->Holds(p[k + 1])) || (volt && !volt->Holds(p[k + 2]))) {
                         result = EINVAL;
                         break;
@@ -575,11 +636,12 @@ int KernelModel::Card::EditOd(std::string_view command) {
             }
             break;
         case Family::Navi1x:
+        case Family::Vega20:
             if (type == 's')
-                result = EditPairs(edited.sclk, p, RangeOf("SCLK"), {0, 1}, true);
+                result = EditPairs(edited.sclk, p, limits("SCLK"), {0, 1}, true);
             else if (type == 'm')
-                result = EditPairs(edited.mclk, p, RangeOf("MCLK"), {1}, false);
-            else if (type == 'v') {
+                result = EditPairs(edited.mclk, p, limits("MCLK"), {1}, true);
+            else if (type == 'v' && !staged.curve.empty()) {
                 result = EINVAL;
                 if (p.size() == 3 && p[0] >= 0 && p[0] <= 2) {
                     const std::string n = std::to_string(p[0]);
@@ -600,9 +662,11 @@ int KernelModel::Card::EditOd(std::string_view command) {
                 result = (p.size() == 1 && (!range || range->Holds(p[0]))) ? 0 : EINVAL;
                 if (result == 0) edited.sclkOffset = p[0];
             } else if (type == 's') {
-                result = EditPairs(edited.sclk, p, RangeOf("SCLK"), {0, 1}, family == Family::Navi2x);
+                result = EditPairs(edited.sclk, p, limits("SCLK"), {0, 1}, family == Family::Navi2x);
+                keepOnRefusal = family != Family::Navi2x;
             } else if (type == 'm') {
-                result = EditPairs(edited.mclk, p, RangeOf("MCLK"), {0, 1}, family == Family::Navi2x);
+                result = EditPairs(edited.mclk, p, limits("MCLK"), {0, 1}, family == Family::Navi2x);
+                keepOnRefusal = family != Family::Navi2x;
             } else if (type == 'o') {
                 const auto range = RangeOf("VDDGFX_OFFSET");
                 result = (p.size() == 1 && (family == Family::Navi2x || !range || range->Holds(p[0])))
@@ -613,32 +677,34 @@ int KernelModel::Card::EditOd(std::string_view command) {
                     edited.vddgfxOffset = family == Family::Navi2x ? static_cast<int16_t>(p[0]) : p[0];
             }
             break;
-        case Family::Apu:
+        case Family::Apu: {
+            // A minimum is checked against the floor only (gfx_default_hard_min_freq), a maximum
+            // against the ceiling only (gfx_default_soft_max_freq); their order at the commit.
+            auto within = [](const std::optional<Range>& range, long long level, long long mhz) {
+                if (!range) return true;
+                return level == 0 ? mhz >= range->min : mhz <= range->max;
+            };
             if (type == 's') {
-                result = EINVAL;
-                const auto range = RangeOf("SCLK");
-                if (p.size() == 2 && (p[0] == 0 || p[0] == 1) && (!range || range->Holds(p[1]))) {
+                if (p.size() == 2 && (p[0] == 0 || p[0] == 1) && within(RangeOf("SCLK"), p[0], p[1])) {
                     edited.sclk[static_cast<int>(p[0])].mhz = p[1];
                     result = 0;
                 }
             } else if (type == 'p' && !staged.cclk.empty()) {
-                result = EINVAL;
-                const auto range = RangeOf("CCLK");
                 if (p.size() == 3 && p[0] >= 0 && p[0] < 4 && (p[1] == 0 || p[1] == 1) &&
-                    (!range || range->Holds(p[2]))) {
+                    within(RangeOf("CCLK"), p[1], p[2])) {
                     edited.cclk[static_cast<int>(p[1])].mhz = p[2];
                     result = 0;
                 }
             }
             break;
+        }
         case Family::None:
-            result = EINVAL;
             break;
     }
-    if (result != 0) return result;
+    if (result != 0 && !keepOnRefusal) return result;
     staged = edited;
     tableTouched = true;
-    return 0;
+    return result;
 }
 
 int KernelModel::Card::EditFan(const std::string& name, std::string_view command) {
@@ -690,9 +756,14 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
         const long long minW = Number(hwmon + "/power1_cap_min").value_or(0) / 1000000;
         const long long maxW = Number(hwmon + "/power1_cap_max").value_or(LLONG_MAX) / 1000000;
         const long long defaultW = Number(hwmon + "/power1_cap_default").value_or(0) / 1000000;
-        if (watts == 0) watts = family == Family::Polaris ? defaultW : Number(rel).value_or(0) / 1000000;
+        // pp_set_power_limit (powerplay): 0 is the default cap. smu_set_power_limit checks the
+        // range first, so 0 is EINVAL where the minimum is above 0, and otherwise keeps the
+        // current cap.
+        if (watts == 0 && family == Family::Polaris) watts = defaultW;
         if (watts < minW || watts > maxW) return EINVAL;
+        if (watts == 0) watts = Number(rel).value_or(0) / 1000000;
         files[rel] = ReplaceFirstNumber(files[rel], watts * 1000000);
+        effectiveCap.reset();
         return 0;
     }
     long long value = 0;
@@ -710,7 +781,8 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
     }
     unsigned long long u = 0;
     if (const int r = KStrToU32(text, u); r != 0) return r;
-    if (fanMode != 1) return EINVAL;
+    // amdgpu_hwmon_set_fan1_target: ENODATA outside manual mode; amdgpu_hwmon_set_pwm1: EINVAL.
+    if (fanMode != 1) return file == "fan1_target" ? ENODATA : EINVAL;
     if (file == "pwm1" && u > 255) return EINVAL;
     if (file == "fan1_target" &&
         (static_cast<long long>(u) < Number(hwmon + "/fan1_min").value_or(0) ||
@@ -721,7 +793,8 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
 }
 
 int KernelModel::Card::WritePerformanceLevel(std::string_view command) {
-    // The kernel compares prefixes, in this order.
+    // amdgpu_set_power_dpm_force_performance_level compares the whole word (sysfs_streq: one
+    // trailing newline allowed).
     static const char* const levels[] = {"low",
                                          "high",
                                          "auto",
@@ -732,11 +805,18 @@ int KernelModel::Card::WritePerformanceLevel(std::string_view command) {
                                          "profile_min_mclk",
                                          "profile_peak",
                                          "perf_determinism"};
+    std::string_view word = command;
+    if (!word.empty() && word.back() == '\n') word.remove_suffix(1);
     for (const char* level : levels) {
-        if (StartsWith(command, level)) {
-            files["power_dpm_force_performance_level"] = std::string(level) + "\n";
-            return 0;
+        if (word != level) continue;
+        files["power_dpm_force_performance_level"] = std::string(level) + "\n";
+        // vangogh_set_performance_level, smu_v13_0_4/5_set_performance_level,
+        // yellow_carp_set_performance_level: `auto` puts the clocks back to their defaults.
+        if (family == Family::Apu && word == "auto") {
+            staged = committed = boot;
+            tableTouched = true;
         }
+        return 0;
     }
     return EINVAL;
 }
@@ -832,10 +912,12 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
     const OdTable& t = card->boot;
     const bool levelVolts = !t.sclk.empty() && t.sclk.begin()->second.mv.has_value();
     const bool curveClocks = !t.curve.empty() && t.curve.begin()->second.mhz != 0;
+    // A Navi 1x or Vega20 card without the curve prints only level 1 of OD_MCLK.
+    const bool memoryTopOnly = t.mclk.size() == 1 && t.mclk.count(1) && !levelVolts;
     Family family = Family::None;
     if (sections.count("OD_SCLK_OFFSET"))
         family = Family::Rdna4;
-    else if (curveClocks)
+    else if (curveClocks || (memoryTopOnly && !sections.count("OD_VDDGFX_OFFSET")))
         family = Family::Navi1x;
     else if (levelVolts)
         family = Family::Polaris;
@@ -845,6 +927,12 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
         family = Family::Apu;
     else if (sections.count("OD_SCLK"))
         family = Family::Navi2x;
+    // Vega20 (0x66A0-0x66AF) prints what Navi 1x prints; its reset differs.
+    const std::string pciId = uevent["PCI_ID"];
+    if (family == Family::Navi1x && pciId.size() == 9) {
+        const unsigned long device = std::stoul(pciId.substr(5), nullptr, 16);
+        if (device >= 0x66A0 && device <= 0x66AF) family = Family::Vega20;
+    }
     card->family = family;
     card->overdrive = family != Family::None;
     card->staged = card->committed = card->boot;
@@ -972,6 +1060,12 @@ amdgpu::ReadResult KernelModel::read(const std::string& path) {
     if (!r.found) return {ENOENT, {}};
     if (r.text) return {0, *r.text};
     if (r.names || r.card->dirs.count(r.rel)) return {EISDIR, {}};
+    if (r.card->IsPowerFile(r.rel)) {
+        // amdgpu_pm_dev_state_check (EBUSY in reset, kernel 7.0), amdgpu_pm_get_access_if_active
+        // (EPERM on a card in runtime suspend, kernel 6.13 and later).
+        if (r.card->resetting) return {EBUSY, {}};
+        if (r.card->sleeping) return {EPERM, {}};
+    }
     return {0, r.card->files.at(r.rel)};
 }
 
@@ -1017,6 +1111,11 @@ int KernelModel::write(const std::string& path, std::string_view command) {
 }
 
 int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view command) {
+    if (card.IsPowerFile(rel)) {
+        // The store functions use amdgpu_pm_get_access: EBUSY in reset, else the card is resumed.
+        if (card.resetting) return EBUSY;
+        card.sleeping = false;
+    }
     int result = EACCES;
     if (rel == "pp_od_clk_voltage") {
         result = card.EditOd(command);
@@ -1032,8 +1131,35 @@ int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view 
     } else if (rel == "pp_dpm_sclk" || rel == "pp_dpm_mclk" || rel == "pp_power_profile_mode") {
         result = 0;  // taken; the model does not follow forced levels or profiles
     }
-    if (result == 0) card.RenderTable();
+    card.RenderTable();  // a refused SMU13/14 edit may keep what it stored
     return result;
+}
+
+int KernelModel::wake(const std::string& device) {
+    const Resolved r = Resolve(device);
+    if (!r.found || r.card == nullptr) return ENOENT;
+    ++r.card->wakes;
+    if (r.card->wakeError != 0) return r.card->wakeError;
+    // Every amdgpu ioctl runs between pm_runtime_get_sync and pm_runtime_put_autosuspend
+    // (amdgpu_drm_ioctl): the card wakes and stays up for its autosuspend delay.
+    r.card->sleeping = false;
+    return 0;
+}
+
+void KernelModel::SetSleeping(int card, bool sleeping) { m_cards.at(card)->sleeping = sleeping; }
+bool KernelModel::Sleeping(int card) const { return m_cards.at(card)->sleeping; }
+void KernelModel::SetWakeError(int card, int error) { m_cards.at(card)->wakeError = error; }
+int KernelModel::WakeCount(int card) const { return m_cards.at(card)->wakes; }
+void KernelModel::SetResetting(int card, bool resetting) { m_cards.at(card)->resetting = resetting; }
+
+void KernelModel::SetClockLimits(int card, const std::string& clock, int level, long long min, long long max) {
+    m_cards.at(card)->endLimits[clock + "[" + std::to_string(level) + "]"] = {min, max};
+}
+
+long long KernelModel::EffectivePowerCap(int card) const {
+    const Card& c = *m_cards.at(card);
+    if (c.effectiveCap) return *c.effectiveCap;
+    return c.hwmon.empty() ? 0 : c.Number(c.hwmon + "/power1_cap").value_or(0);
 }
 
 void KernelModel::FailNextWrite(int error, std::string pathSuffix) {
