@@ -31,16 +31,23 @@ const Card& cardAt(int index) { return session().cards.at(static_cast<std::size_
 
 struct Overdrive {
     bool present = false;  // the file exists and could be read
+    int error = 0;         // why it could not be read
     OdClkVoltage od;
     const FamilyRules* rules = nullptr;  // null: overdrive is off (or the file is not readable)
+
+    // Overdrive is off when the file is missing or holds no overdrive section; a card that cannot
+    // answer now (asleep, in reset) says nothing about it.
+    bool off() const { return present ? rules == nullptr : error == ENOENT; }
 };
 
 Overdrive readOverdrive(Kernel& kernel, const Card& card) {
     Overdrive o;
-    if (const std::string* text = kernel.text(card.file("pp_od_clk_voltage"))) {
+    const ReadResult& read = kernel.read(card.file("pp_od_clk_voltage"));
+    o.error = read.error;
+    if (read.error == 0) {
         o.present = true;
-        o.od = parseOdClkVoltage(*text);
-        o.rules = rulesFor(o.od);
+        o.od = parseOdClkVoltage(read.text);
+        o.rules = rulesFor(o.od, card.pciDevice);
     }
     return o;
 }
@@ -93,6 +100,18 @@ void noteOverdriveOff(Kernel& kernel, const Card& card, const Overdrive& o) {
         "Switch it on with amdgpu.ppfeaturemask=0x%lx on the kernel command line (bit 0x4000 added to "
         "%s) and restart.\n",
         card.number, why, wanted, mask ? "the current mask" : "the kernel's default mask");
+}
+
+// Says once per process why a reset left the clocks as they were.
+void noteResetKeepsClocks(const Card& card, const FamilyRules& rules) {
+    Session& s = session();
+    if (s.resetHintShown) return;
+    s.resetHintShown = true;
+    std::fprintf(stderr,
+                 "tachyon-amdgpu: card%d (%s): the kernel's reset gives back the overdrive table last "
+                 "committed, not the factory one, so clocks and voltage keep their values until the next "
+                 "boot; the power limit is reset all the same.\n",
+                 card.number, rules.name);
 }
 
 std::int64_t clampToInt(std::int64_t v) {
@@ -300,7 +319,7 @@ ADLX_RESULT onOverdrivePart(Object& self, Pick&& pick, Use&& use) {
         Kernel kernel;
         const Overdrive o = readOverdrive(kernel, cardAt(self.card));
         const auto part = o.rules ? pick(*o.rules, o.od) : std::nullopt;
-        if (!part) return ADLX_NOT_SUPPORTED;
+        if (!part) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
         return use(kernel, o, *part);
     });
 }
@@ -427,7 +446,7 @@ public:
         return guarded(*this, [&]() -> ADLX_RESULT {
             Kernel kernel;
             const auto p = readPower(kernel, cardAt(card), true);
-            if (!p) return ADLX_NOT_SUPPORTED;
+            if (!p) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             const auto range = powerRange(*p);
             if (!range) return ADLX_NOT_SUPPORTED;
             *out = *range;
@@ -439,7 +458,7 @@ public:
         return guarded(*this, [&]() -> ADLX_RESULT {
             Kernel kernel;
             const auto p = readPower(kernel, cardAt(card), false);
-            if (!p) return ADLX_NOT_SUPPORTED;
+            if (!p) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             *out = static_cast<adlx_int>(percentOf(*p));
             return ADLX_OK;
         });
@@ -449,7 +468,7 @@ public:
             Kernel kernel;
             const Card& c = cardAt(card);
             const auto p = readPower(kernel, c, true);
-            if (!p) return ADLX_NOT_SUPPORTED;
+            if (!p) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             // The percentage shown is rounded: setting it back must not move the cap.
             if (percentOf(*p) == offset) return ADLX_OK;
             const auto cap = capFor(*p, offset);
@@ -551,15 +570,18 @@ public:
         return withCurve([&](Kernel& kernel, const FanCurveView& fan) -> ADLX_RESULT {
             const Curve* points = curveOf(states);
             if (points == nullptr) return ADLX_INVALID_ARGS;
-            // The curve the kernel holds is no change, even the "no custom curve" it cannot take.
+            // The zeros of "no custom curve" are no change: the kernel cannot take them.
             const bool same =
                 points->size() == fan.points.size() &&
                 std::equal(fan.points.begin(), fan.points.end(), points->begin(),
                            [](const FanCurvePoint& was, const FanPoint& wanted) {
                                return was.celsius == wanted.temperature && was.percent == wanted.speed;
                            });
-            if (same) return ADLX_OK;
-            if (firstInvalidPoint(fan, *points) >= 0) return ADLX_INVALID_ARGS;
+            const bool noCustomCurve =
+                std::all_of(fan.points.begin(), fan.points.end(),
+                            [](const FanCurvePoint& p) { return p.celsius == 0 && p.percent == 0; });
+            if (same && noCustomCurve) return ADLX_OK;
+            if (!same && firstInvalidPoint(fan, *points) >= 0) return ADLX_INVALID_ARGS;
             Plan plan;
             for (std::size_t i = 0; i < fan.points.size(); ++i) {
                 const FanCurvePoint& was = fan.points[i];
@@ -568,13 +590,20 @@ public:
                 plan.commands.push_back(fanCurvePointCommand(was.index, wanted.temperature, wanted.speed));
                 plan.undo.push_back(fanCurvePointCommand(was.index, was.celsius, was.percent));
             }
+            // Editing another fan setting, or `r` on a fan file, sets the fan back to automatic
+            // while fan_curve still prints the old points (smu_v13_0_0_od_edit_dpm_table,
+            // smu_v14_0_2_od_edit_dpm_table): the printed curve may not be the one the fan
+            // follows, so an unchanged curve is written too, one point and the commit, which
+            // makes it the active one.
+            if (plan.commands.empty()) {
+                const FanCurvePoint& first = fan.points.front();
+                plan.commands.push_back(fanCurvePointCommand(first.index, first.celsius, first.percent));
+                plan.undo = plan.commands;
+            }
             // The kernel refuses the zeros of "no custom curve", so they cannot be staged back;
             // left staged, the points taken before a refusal would go live with the next commit
             // (zero RPM's, in the same Set). Only the fan curve's own `r` gives the card back the
             // curve it ran, the boot one, and commits it at once.
-            const bool noCustomCurve =
-                std::all_of(fan.points.begin(), fan.points.end(),
-                            [](const FanCurvePoint& p) { return p.celsius == 0 && p.percent == 0; });
             if (noCustomCurve) plan.undo = {resetCommand()};
             const Card& c = cardAt(card);
             return stageOverdrive(kernel, c, readOverdrive(kernel, c).rules,
@@ -594,7 +623,7 @@ public:
         return guarded(*this, [&]() -> ADLX_RESULT {
             Kernel kernel;
             const auto setting = readZeroRpm(kernel, cardAt(card));
-            if (!setting) return ADLX_NOT_SUPPORTED;
+            if (!setting) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             *out = *setting->value != 0;
             return ADLX_OK;
         });
@@ -603,7 +632,7 @@ public:
         return guarded(*this, [&]() -> ADLX_RESULT {
             Kernel kernel;
             const auto setting = readZeroRpm(kernel, cardAt(card));
-            if (!setting) return ADLX_NOT_SUPPORTED;
+            if (!setting) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             const int was = *setting->value;
             const int wanted = enabled ? 1 : 0;
             if ((was != 0) == enabled) return ADLX_OK;
@@ -620,7 +649,7 @@ private:
         return guarded(*this, [&]() -> ADLX_RESULT {
             Kernel kernel;
             const auto fan = readFanCurve(kernel, cardAt(card));
-            if (!fan) return ADLX_NOT_SUPPORTED;
+            if (!fan) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             return use(kernel, *fan);
         });
     }
@@ -628,7 +657,7 @@ private:
         return handOut(*this, pp, [&](IADLXManualFanTuningStateList*& out) -> ADLX_RESULT {
             Kernel kernel;
             const auto fan = readFanCurve(kernel, cardAt(card));
-            if (!fan) return ADLX_NOT_SUPPORTED;
+            if (!fan) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
             Curve points(fan->points.size());
             if (!empty) {
                 for (std::size_t i = 0; i < points.size(); ++i)
@@ -677,14 +706,14 @@ public:
     ADLX_RESULT IsSupportedManualGFXTuning(IADLXGPU* gpu, adlx_bool* out) override {
         return support(gpu, out, [](Kernel& kernel, const Card& c) {
             const Overdrive o = readOverdrive(kernel, c);
-            if (o.rules == nullptr) noteOverdriveOff(kernel, c, o);
+            if (o.off()) noteOverdriveOff(kernel, c, o);
             return o.rules != nullptr && engineClocks(*o.rules, o.od).has_value();
         });
     }
     ADLX_RESULT IsSupportedManualVRAMTuning(IADLXGPU* gpu, adlx_bool* out) override {
         return support(gpu, out, [](Kernel& kernel, const Card& c) {
             const Overdrive o = readOverdrive(kernel, c);
-            if (o.rules == nullptr) noteOverdriveOff(kernel, c, o);
+            if (o.off()) noteOverdriveOff(kernel, c, o);
             return o.rules != nullptr && memoryClocks(*o.rules, o.od).has_value();
         });
     }
@@ -722,8 +751,12 @@ public:
             const auto p = readPower(kernel, c, false);
             // Nothing to reset is no success either (overdrive off on a card without a cap, or a
             // card whose files are gone).
-            if (o.rules == nullptr && !p) return ADLX_NOT_SUPPORTED;
-            if (o.rules != nullptr) {
+            if (o.rules == nullptr && !p) return kernel.failIfUnavailable(ADLX_NOT_SUPPORTED);
+            if (o.rules != nullptr && !o.rules->resetRestoresFactory) {
+                // Its `r` would stage the clocks it runs again: the clock reset cannot happen.
+                result = ADLX_FAIL;
+                noteResetKeepsClocks(c, *o.rules);
+            } else if (o.rules != nullptr) {
                 const LevelSwitch level = enterManualLevel(kernel, c, o.rules);
                 int error = level.error;
                 for (const auto& command : resetCommands(*o.rules)) {
@@ -764,6 +797,8 @@ private:
             if (index < 0) return ADLX_INVALID_ARGS;
             Kernel kernel;
             *out = ask(kernel, cardAt(index));
+            // A card that cannot answer now has not said it lacks the feature.
+            if (!*out && kernel.cardUnavailable()) return ADLX_FAIL;
             return ADLX_OK;
         });
     }

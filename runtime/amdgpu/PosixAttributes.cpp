@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,22 @@ namespace {
 
 // The kernel's pages are small; a runaway file is cut off instead of filling memory.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
+
+// DRM_IOCTL_VERSION of the kernel's uapi (drm.h): with every length 0 it copies no string and
+// changes nothing. amdgpu runs each ioctl of its render node between a runtime-PM get and an
+// autosuspend put (amdgpu_drm_ioctl), so the query wakes a sleeping card for its autosuspend delay.
+struct DrmVersion {
+    int versionMajor;
+    int versionMinor;
+    int versionPatchlevel;
+    std::size_t nameLength;
+    char* name;
+    std::size_t dateLength;
+    char* date;
+    std::size_t descriptionLength;
+    char* description;
+};
+constexpr unsigned long kDrmIoctlVersion = _IOWR('d', 0x00, DrmVersion);
 
 class PosixAttributes final : public Attributes {
 public:
@@ -76,6 +93,29 @@ public:
         const int error = errno;
         ::closedir(d);
         std::sort(names.begin(), names.end());
+        return error;
+    }
+
+    // The render node of the card (device/drm/renderD<N>) is /dev/dri/renderD<N>. Only the real
+    // tree has real device nodes: under a stand-in root there is nothing to wake.
+    int wake(const std::string& device) override {
+        if (m_root != "/sys") return ENODEV;
+        std::vector<std::string> names;
+        if (const int error = list(device + "/drm", names); error != 0) return error;
+        const auto render = std::find_if(names.begin(), names.end(),
+                                         [](const std::string& n) { return n.rfind("renderD", 0) == 0; });
+        if (render == names.end()) return ENODEV;
+        const int fd = ::open(("/dev/dri/" + *render).c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) return errno;
+        DrmVersion version{};
+        int error = 0;
+        while (::ioctl(fd, kDrmIoctlVersion, &version) != 0) {
+            if (errno != EINTR) {
+                error = errno;
+                break;
+            }
+        }
+        ::close(fd);
         return error;
     }
 

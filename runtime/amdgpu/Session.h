@@ -44,6 +44,7 @@ public:
     // Each hint goes to standard error once per process, not once per call.
     bool overdriveHintShown = false;
     bool permissionHintShown = false;
+    bool resetHintShown = false;
 
     // The stand-in a test installed, or the real files under TACHYON_SYSFS_ROOT (default /sys).
     Attributes& attributes();
