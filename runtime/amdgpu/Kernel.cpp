@@ -1,10 +1,10 @@
 #include "Kernel.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include <unistd.h>
 
 #include "PrivilegedAttributes.h"
 #include "Session.h"

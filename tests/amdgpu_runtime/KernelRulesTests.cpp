@@ -152,7 +152,8 @@ TEST_F(OnModel, Vega20ResetReportsTheClocksItCannotResetAndStillResetsThePowerCa
             const auto writes = accepted();
             if (writes != std::vector<std::string>{"hwmon/hwmon3/power1_cap: 250000000\\n"}) std::exit(13);
             std::size_t lines = 0;
-            for (std::size_t at = 0; (at = err.find("last committed", at)) != std::string::npos; ++at) ++lines;
+            for (std::size_t at = 0; (at = err.find("last committed", at)) != std::string::npos; ++at)
+                ++lines;
             std::exit(lines == 1 ? 0 : 14);
         },
         ::testing::ExitedWithCode(0), "");
