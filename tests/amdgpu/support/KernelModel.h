@@ -10,7 +10,7 @@
 //
 // What the model answers, per family (decided from the pp_od_clk_voltage text, and for Vega20 from
 // the PCI id in uevent, as its text is Navi 1x's). The kernel function each rule follows is named
-// beside it in KernelModel.cpp.
+// beside it in KernelCard.cpp (the card's rules) and KernelModel.cpp (the files around them).
 // - Every pp_od_clk_voltage write is parsed as the kernel parses it: 1 to 127 bytes, the first
 //   byte names the command (`s`, `m`, `p`, `r`, `c`, or `vc`/`vo`), so a leading space is
 //   EINVAL; numbers are read with base 0 (a leading zero is octal, `08` is EINVAL), separated by
