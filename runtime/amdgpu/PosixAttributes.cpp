@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "Attributes.h"
@@ -21,21 +22,23 @@ namespace {
 // The kernel's pages are small; a runaway file is cut off instead of filling memory.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
-// DRM_IOCTL_VERSION of the kernel's uapi (drm.h): with every length 0 it copies no string and
-// changes nothing. amdgpu runs each ioctl of its render node between a runtime-PM get and an
-// autosuspend put (amdgpu_drm_ioctl), so the query wakes a sleeping card for its autosuspend delay.
-struct DrmVersion {
-    int versionMajor;
-    int versionMinor;
-    int versionPatchlevel;
-    std::size_t nameLength;
-    char* name;
-    std::size_t dateLength;
-    char* date;
-    std::size_t descriptionLength;
-    char* description;
+// DRM_IOCTL_AMDGPU_INFO of the kernel's uapi (amdgpu_drm.h) asking AMDGPU_INFO_TIMESTAMP: it reads
+// the GPU's clock counter and changes nothing. amdgpu runs each ioctl of its render node between a
+// runtime-PM get and an autosuspend put (amdgpu_drm_ioctl), so the query wakes a sleeping card for
+// its autosuspend delay; kernels that let some ioctls pass without waking the card (a
+// no_wake_ioctl_list, DRM_IOCTL_VERSION and AMDGPU_INFO among them) still wake it for this query,
+// which needs the card (amdgpu_info_ioctl).
+struct AmdgpuInfoRequest {
+    std::uint64_t returnPointer;
+    std::uint32_t returnSize;
+    std::uint32_t query;
+    std::uint32_t arguments[4];  // the query's union; the timestamp takes none
 };
-constexpr unsigned long kDrmIoctlVersion = _IOWR('d', 0x00, DrmVersion);
+static_assert(sizeof(AmdgpuInfoRequest) == 32);
+constexpr unsigned kDrmCommandBase = 0x40;
+constexpr unsigned kDrmAmdgpuInfo = 0x05;
+constexpr std::uint32_t kAmdgpuInfoTimestamp = 0x05;
+constexpr unsigned long kDrmIoctlAmdgpuInfo = _IOW('d', kDrmCommandBase + kDrmAmdgpuInfo, AmdgpuInfoRequest);
 
 class PosixAttributes final : public Attributes {
 public:
@@ -107,9 +110,13 @@ public:
         if (render == names.end()) return ENODEV;
         const int fd = ::open(("/dev/dri/" + *render).c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0) return errno;
-        DrmVersion version{};
+        std::uint64_t timestamp = 0;
+        AmdgpuInfoRequest request{};
+        request.returnPointer = reinterpret_cast<std::uintptr_t>(&timestamp);
+        request.returnSize = sizeof timestamp;
+        request.query = kAmdgpuInfoTimestamp;
         int error = 0;
-        while (::ioctl(fd, kDrmIoctlVersion, &version) != 0) {
+        while (::ioctl(fd, kDrmIoctlAmdgpuInfo, &request) != 0) {
             if (errno != EINTR) {
                 error = errno;
                 break;
