@@ -4,6 +4,7 @@
 // named by TACHYON_SYSFS_ROOT); tests put a model of the kernel in its place, and privileged writes
 // plug in here and nowhere else.
 
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,14 @@ public:
     virtual int write(const std::string& path, std::string_view command) = 0;
     // The entry names of a folder (no "." or ".."), sorted; links are listed, not followed.
     virtual int list(const std::string& dir, std::vector<std::string>& names) = 0;
+    // Wakes the card of a device folder ("class/drm/card0/device") from runtime suspend by a
+    // harmless amdgpu query through its render node; the card then stays awake for its
+    // autosuspend delay. Kernels from 6.13 on answer reads of a sleeping card's power files with
+    // EPERM instead of waking it. 0 when the query went through, else the errno.
+    virtual int wake(const std::string& device) {
+        (void)device;
+        return ENOSYS;
+    }
     // The user's command (a Set, a Reset) is over: nothing opened for its writes stays open.
     virtual void commandEnded() {}
 };

@@ -110,6 +110,7 @@ std::optional<Found> probeCard(Attributes& files, int number, const MarketingNam
         id.revision = static_cast<std::uint8_t>(*revision);
     }
     card.pnp = pnpString(id);
+    card.pciDevice = id.device;
 
     if (id.revision) {
         if (auto name = findMarketingName(names, id.device, *id.revision)) card.name = std::move(*name);

@@ -17,6 +17,7 @@ struct Card {
     std::string hwmon;   // "class/drm/card0/device/hwmon/hwmon4", empty when the card has none
     std::string name;
     std::string pnp;
+    std::uint16_t pciDevice = 0;  // the PCI device id, e.g. 0x73BF
     ADLX_MGPU_MODE multiGpuMode = MGPU_NONE;
 
     std::string file(const std::string& name) const { return device + "/" + name; }

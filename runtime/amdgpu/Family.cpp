@@ -10,13 +10,14 @@ namespace {
 
 // clang-format off
 constexpr FamilyRules kRules[] = {
-    //  family            name       absolute  voltage  voltage source                 memory  r at once  manual  cap drops
-    {Family::Polaris, "Polaris",     true,     true,    VoltageSource::TopClockLevel,  true,   false,     false,  false},
-    {Family::Navi1x,  "Navi 1x",     true,     false,   VoltageSource::TopCurvePoint,  true,   false,     false,  false},
-    {Family::Navi2x,  "Navi 2x",     true,     false,   VoltageSource::None,           true,   true,      false,  false},
-    {Family::Navi3x,  "Navi 3x",     true,     false,   VoltageSource::None,           true,   true,      false,  true},
-    {Family::Rdna4,   "RDNA4",       false,    false,   VoltageSource::None,           true,   true,      false,  false},
-    {Family::Apu,     "APU",         true,     false,   VoltageSource::None,           false,  false,     true,   false},
+    //  family            name       absolute  voltage  voltage source                 memory  r at once  r factory  manual  cap drops
+    {Family::Polaris, "Polaris",     true,     true,    VoltageSource::TopClockLevel,  true,   false,     true,      false,  false},
+    {Family::Vega20,  "Vega 20",     true,     false,   VoltageSource::TopCurvePoint,  true,   false,     false,     false,  false},
+    {Family::Navi1x,  "Navi 1x",     true,     false,   VoltageSource::TopCurvePoint,  true,   false,     true,      false,  false},
+    {Family::Navi2x,  "Navi 2x",     true,     false,   VoltageSource::None,           true,   true,      true,      false,  false},
+    {Family::Navi3x,  "Navi 3x",     true,     false,   VoltageSource::None,           true,   true,      true,      false,  true},
+    {Family::Rdna4,   "RDNA4",       false,    false,   VoltageSource::None,           true,   true,      true,      false,  true},
+    {Family::Apu,     "APU",         true,     false,   VoltageSource::None,           false,  false,     true,      true,   false},
 };
 // clang-format on
 
@@ -57,7 +58,7 @@ const FamilyRules& rulesOf(Family family) {
     return kRules[0];
 }
 
-const FamilyRules* rulesFor(const OdClkVoltage& od) {
+const FamilyRules* rulesFor(const OdClkVoltage& od, std::uint16_t pciDevice) {
     if (!od.recognised) return nullptr;
     if (od.sclkOffsetMhz || od.ranges.sclkOffset) return &rulesOf(Family::Rdna4);
     const bool levelVoltages =
@@ -65,7 +66,15 @@ const FamilyRules* rulesFor(const OdClkVoltage& od) {
     if (levelVoltages) return &rulesOf(Family::Polaris);
     const bool absoluteCurve = std::any_of(od.vddcCurve.begin(), od.vddcCurve.end(),
                                            [](const auto& p) { return p.mhz.has_value(); });
-    if (absoluteCurve) return &rulesOf(Family::Navi1x);
+    // A Navi 1x or Vega20 card without the curve capability prints no OD_VDDC_CURVE, but only
+    // level 1 of OD_MCLK (navi10_print_clk_levels, vega20_print_clk_levels); Navi 2x and later
+    // print levels 0 and 1.
+    const bool memoryTopOnly = od.mclk.size() == 1 && od.mclk.front().index == 1 && od.vddcCurve.empty() &&
+                               !od.vddgfxOffsetMv && !od.ranges.vddgfxOffset;
+    if (absoluteCurve || memoryTopOnly) {
+        const bool vega20 = pciDevice >= 0x66A0 && pciDevice <= 0x66AF;
+        return &rulesOf(vega20 ? Family::Vega20 : Family::Navi1x);
+    }
     // RDNA3 prints the offset's range (or, before 6.7, an offset curve); RDNA2 only the offset.
     if (od.ranges.vddgfxOffset || od.ranges.vddcCurve || !od.vddcCurve.empty())
         return &rulesOf(Family::Navi3x);

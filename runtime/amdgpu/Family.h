@@ -6,6 +6,7 @@
 // The generation is told by what the kernel prints, not by a list of PCI ids: the sections of
 // pp_od_clk_voltage are exactly what decides which commands the kernel takes.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@
 
 namespace amdgpu {
 
-enum class Family { Polaris, Navi1x, Navi2x, Navi3x, Rdna4, Apu };
+enum class Family { Polaris, Vega20, Navi1x, Navi2x, Navi3x, Rdna4, Apu };
 
 enum class VoltageSource {
     None,           // only an offset (RDNA2 and later) or nothing: no absolute voltage to show
@@ -34,16 +35,22 @@ struct FamilyRules {
     bool memoryClock;
     // `r` takes effect at once; elsewhere it only resets the staged table and needs `c`.
     bool resetCommitsAtOnce;
+    // `r` stages the factory table. Vega20's copies back the table its firmware holds, which is
+    // the last committed one (vega20_odn_edit_dpm_table), so no command brings the factory
+    // clocks back short of a reboot.
+    bool resetRestoresFactory;
     // The kernel takes overdrive edits only while power_dpm_force_performance_level is `manual`
     // (the APUs); any other level refuses every edit with EINVAL.
     bool editsNeedManualLevel;
-    // A commit of the overdrive table may put the power cap back to its default (RDNA3), so a cap
-    // the user chose has to be written again after it.
+    // A commit of the overdrive table may put the power cap back to its default (RDNA3 and RDNA4
+    // keep a cap above the default in that table), so a cap the user chose has to be written
+    // again after it.
     bool commitMayDropPowerCap;
 };
 
 // The rules for the kernel's text, or nullptr when it holds no overdrive section (overdrive off).
-const FamilyRules* rulesFor(const OdClkVoltage& od);
+// Vega20 prints what Navi 1x prints; its PCI device id (0x66A0-0x66AF) tells them apart.
+const FamilyRules* rulesFor(const OdClkVoltage& od, std::uint16_t pciDevice = 0);
 const FamilyRules& rulesOf(Family family);
 
 // The lowest and the highest level of a clock (OD_SCLK or OD_MCLK) by index, and the levels in

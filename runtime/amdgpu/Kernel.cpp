@@ -1,5 +1,7 @@
 #include "Kernel.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,10 +14,31 @@ namespace amdgpu {
 
 Kernel::Kernel() : m_files(session().attributes()) {}
 
+namespace {
+
+// "class/drm/card0/device" of "class/drm/card0/device/hwmon/hwmon2/power1_cap"; empty for a path
+// outside a card's device folder.
+std::string deviceFolderOf(const std::string& path) {
+    const std::size_t at = path.find("/device");
+    if (path.rfind("class/drm/card", 0) != 0 || at == std::string::npos) return {};
+    const std::size_t end = at + 7;
+    if (end != path.size() && path[end] != '/') return {};
+    return path.substr(0, end);
+}
+
+}  // namespace
+
 const ReadResult& Kernel::read(const std::string& path) {
     const auto it = m_reads.find(path);
     if (it != m_reads.end()) return it->second;
-    return m_reads.emplace(path, m_files.read(path)).first->second;
+    ReadResult result = m_files.read(path);
+    if (result.error == EPERM) {
+        const std::string device = deviceFolderOf(path);
+        if (!device.empty() && m_woken.insert(device).second && m_files.wake(device) == 0)
+            result = m_files.read(path);
+    }
+    if (result.error == EPERM || result.error == EBUSY) m_unavailable = true;
+    return m_reads.emplace(path, std::move(result)).first->second;
 }
 
 const std::string* Kernel::text(const std::string& path) {
@@ -30,7 +53,8 @@ int Kernel::write(const std::string& path, std::string_view command) {
     const int error = m_files.write(path, command);
     // Where the privileged writer was asked, it has said why the write failed.
     const auto* privileged = dynamic_cast<const PrivilegedAttributes*>(&m_files);
-    if ((error == EACCES || error == EPERM) && (privileged == nullptr || !privileged->explainsRefusals()))
+    const bool lacksRights = error == EACCES || (error == EPERM && ::geteuid() != 0);
+    if (lacksRights && (privileged == nullptr || !privileged->explainsRefusals()))
         notePermissionRefused(path, error);
     return error;
 }

@@ -5,10 +5,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "Attributes.h"
@@ -19,6 +21,24 @@ namespace {
 
 // The kernel's pages are small; a runaway file is cut off instead of filling memory.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
+
+// DRM_IOCTL_AMDGPU_INFO of the kernel's uapi (amdgpu_drm.h) asking AMDGPU_INFO_TIMESTAMP: it reads
+// the GPU's clock counter and changes nothing. amdgpu runs each ioctl of its render node between a
+// runtime-PM get and an autosuspend put (amdgpu_drm_ioctl), so the query wakes a sleeping card for
+// its autosuspend delay; kernels that let some ioctls pass without waking the card (a
+// no_wake_ioctl_list, DRM_IOCTL_VERSION and AMDGPU_INFO among them) still wake it for this query,
+// which needs the card (amdgpu_info_ioctl).
+struct AmdgpuInfoRequest {
+    std::uint64_t returnPointer;
+    std::uint32_t returnSize;
+    std::uint32_t query;
+    std::uint32_t arguments[4];  // the query's union; the timestamp takes none
+};
+static_assert(sizeof(AmdgpuInfoRequest) == 32);
+constexpr unsigned kDrmCommandBase = 0x40;
+constexpr unsigned kDrmAmdgpuInfo = 0x05;
+constexpr std::uint32_t kAmdgpuInfoTimestamp = 0x05;
+constexpr unsigned long kDrmIoctlAmdgpuInfo = _IOW('d', kDrmCommandBase + kDrmAmdgpuInfo, AmdgpuInfoRequest);
 
 class PosixAttributes final : public Attributes {
 public:
@@ -76,6 +96,33 @@ public:
         const int error = errno;
         ::closedir(d);
         std::sort(names.begin(), names.end());
+        return error;
+    }
+
+    // The render node of the card (device/drm/renderD<N>) is /dev/dri/renderD<N>. Only the real
+    // tree has real device nodes: under a stand-in root there is nothing to wake.
+    int wake(const std::string& device) override {
+        if (m_root != "/sys") return ENODEV;
+        std::vector<std::string> names;
+        if (const int error = list(device + "/drm", names); error != 0) return error;
+        const auto render = std::find_if(names.begin(), names.end(),
+                                         [](const std::string& n) { return n.rfind("renderD", 0) == 0; });
+        if (render == names.end()) return ENODEV;
+        const int fd = ::open(("/dev/dri/" + *render).c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) return errno;
+        std::uint64_t timestamp = 0;
+        AmdgpuInfoRequest request{};
+        request.returnPointer = reinterpret_cast<std::uintptr_t>(&timestamp);
+        request.returnSize = sizeof timestamp;
+        request.query = kAmdgpuInfoTimestamp;
+        int error = 0;
+        while (::ioctl(fd, kDrmIoctlAmdgpuInfo, &request) != 0) {
+            if (errno != EINTR) {
+                error = errno;
+                break;
+            }
+        }
+        ::close(fd);
         return error;
     }
 

@@ -138,6 +138,11 @@ int PrivilegedAttributes::list(const std::string& dir, std::vector<std::string>&
     return m_inner->list(dir, names);
 }
 
+// The render node is readable by the user's own session (the `render` group): no privilege.
+int PrivilegedAttributes::wake(const std::string& device) {
+    return m_inner->wake(device);
+}
+
 int PrivilegedAttributes::write(const std::string& path, std::string_view command) {
     std::string_view value = command;
     if (!value.empty() && value.back() == '\n') value.remove_suffix(1);

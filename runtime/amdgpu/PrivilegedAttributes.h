@@ -59,6 +59,7 @@ public:
     // A command may end in one newline; any other newline or a NUL is refused with EINVAL.
     int write(const std::string& path, std::string_view command) override;
     int list(const std::string& dir, std::vector<std::string>& names) override;
+    int wake(const std::string& device) override;
     // True when a refused write of a card's file went to the writer, which said on standard error
     // why it failed (cancelled, not installed, ...): nothing needs to be added to that.
     bool explainsRefusals() const { return !m_options.runningAsRoot && m_root == m_options.writerRoot; }

@@ -46,6 +46,7 @@ public:
     // Each hint goes to standard error once per process, not once per call.
     bool overdriveHintShown = false;
     bool permissionHintShown = false;
+    bool resetHintShown = false;
     // What the person at the window must be told when the current command is over, oldest first.
     std::deque<std::string> notices;
     void notify(std::string text) { notices.push_back(std::move(text)); }

@@ -76,6 +76,8 @@ public:
         const Fault* fault = Hit("write " + path + " " + Command(command));
         return fault != nullptr ? fault->error : m_model.write(path, command);
     }
+    // The render-node wake reaches the model; a read broken with EPERM stays broken after it.
+    int wake(const std::string& device) override { return m_model.wake(device); }
     int list(const std::string& dir, std::vector<std::string>& names) override {
         const Fault* fault = Hit("list " + dir);
         if (fault == nullptr) return m_model.list(dir, names);
@@ -131,6 +133,14 @@ const std::vector<Family>& Families() {
         {"navi1x",
          {{1007, "900"}, {1008, "1850"}, {1011, "1050"}, {1010, "850"}, {1012, "115"}},
          {{1007, "800"}, {1008, "1750"}, {1011, "1020"}, {1010, "750"}, {1012, "100"}},
+         {}},
+        {"navi1x-nocurve",
+         {{1007, "900"}, {1008, "1900"}, {1010, "900"}, {1012, "110"}},
+         {{1007, "700"}, {1008, "1845"}, {1010, "875"}, {1012, "100"}},
+         {}},
+        {"vega20",
+         {{1007, "900"}, {1008, "1900"}, {1011, "1110"}, {1010, "1100"}, {1012, "110"}},
+         {{1007, "808"}, {1008, "1801"}, {1011, "1103"}, {1010, "1000"}, {1012, "100"}},
          {}},
         {"navi2x",
          {{1007, "700"}, {1008, "2650"}, {1010, "1100"}, {1012, "108"}},
@@ -425,11 +435,11 @@ const std::vector<CommandPath>& FaultSweep::Paths() {
     return paths;
 }
 
-// The faults of one operation: a read fails or answers damaged text, a write is refused, a
-// folder is gone.
+// The faults of one operation: a read fails (the file is gone, the card errs, stays asleep after
+// the wake, or is in a reset) or answers damaged text, a write is refused, a folder is gone.
 std::vector<Fault> FaultsOf(const Operation& operation) {
     if (operation.rfind("read ", 0) == 0) {
-        std::vector<Fault> faults = {{operation, ENOENT}, {operation, EIO}};
+        std::vector<Fault> faults = {{operation, ENOENT}, {operation, EIO}, {operation, EPERM}, {operation, EBUSY}};
         // An EDID is bytes, not text: its damage is the display tests' business.
         if (!operation.ends_with("/edid")) {
             faults.push_back({operation, 0, Damage::Truncated});

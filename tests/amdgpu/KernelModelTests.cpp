@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "KernelModel.h"
 
@@ -32,11 +33,14 @@ std::string PathOf(const KernelModel& model, const std::string& file) {
     return KernelModel::DevicePath(0, file);
 }
 
+// A write of `command` to `file`, or one of the model's switches: "@read" (a read of `file` that
+// answers `error`), "@sleep", "@reset" (the card), "@wake" (the runtime's render-node query).
 struct Step {
     std::string file;
     std::string command;
     int error;
-    std::string shows;  // a line the file then holds (empty: not checked)
+    std::string shows;  // a line the file then holds (empty: not checked; a refused write must
+                        // then leave the file as it was)
 };
 
 struct Case {
@@ -44,6 +48,7 @@ struct Case {
     std::string fixture;
     Family family;
     std::vector<Step> steps;
+    std::function<void(KernelModel&)> setup = {};
 };
 
 const std::vector<Case> kCases = {
@@ -54,10 +59,13 @@ const std::vector<Case> kCases = {
       {"od", "m 2 1800 950\n", 0, "2:       1800MHz        950mV"},
       {"od", "s 7 2100 1100\n", EINVAL, ""},
       {"od", "s 7 1350 1200\n", EINVAL, ""},
-      {"od", "s 9 1350 1100\n", 0, "7:       1350MHz       1150mV"},  // smu7 ignores an unknown level
-      {"od", "vo -10\n", kENOTSUPP, ""},
-      {"od", "s 0 300\n", 0, "0:        300MHz        750mV"},  // a short triple is ignored too
-      {"od", "c\n", 0, "7:       1350MHz       1150mV"}}},
+      {"od", "s 9 1350 1100\n", EINVAL, ""},  // an unknown level
+      {"od", "vo -10\n", EINVAL, ""},          // not a Polaris command: EINVAL, never 524
+      {"od", "s 0 310\n", EINVAL, ""},         // a short triple
+      {"od", "s 0 310 750 1 600\n", EINVAL, ""},
+      {"od", "c\n", 0, "7:       1350MHz       1150mV"},
+      {"hwmon:power1_cap", "140000000\n", 0, "140000000"},
+      {"hwmon:power1_cap", "0\n", 0, "125000000"}}},  // 0 is the default cap on Polaris
     {"Navi1xClocksAndCurve",
      "navi1x",
      Family::Navi1x,
@@ -69,8 +77,26 @@ const std::vector<Case> kCases = {
       {"od", "vc 2 1800 1050\n", 0, "2: 1800MHz 1050mV"},
       {"od", "vc 3 1800 1050\n", EINVAL, ""},
       {"od", "vc 1 1300 1250\n", EINVAL, ""},
-      {"od", "vo -10\n", kENOTSUPP, ""},
-      {"od", "c\n", 0, "1: 1800Mhz"}}},
+      {"od", "vo -10\n", EINVAL, ""},
+      {"od", "c\n", 0, "1: 1800Mhz"},
+      {"hwmon:fan1_target", "1500\n", ENODATA, ""},  // only in manual mode
+      {"hwmon:pwm1_enable", "1\n", 0, "1"},
+      {"hwmon:fan1_target", "1500\n", 0, "1500"}}},
+    {"Navi1xWithoutCurve",
+     "navi1x-nocurve",
+     Family::Navi1x,
+     {{"od", "vc 2 1800 1050\n", EINVAL, ""},
+      {"od", "m 0 700\n", EINVAL, ""},
+      {"od", "m 1 900\n", 0, "1: 900MHz"},
+      {"od", "r\n", 0, "1: 875MHz"}}},
+    {"Vega20ResetGivesBackTheLastCommittedTable",
+     "vega20",
+     Family::Vega20,
+     {{"od", "s 1 1900\n", 0, "1:       1900Mhz"},
+      {"od", "c\n", 0, ""},
+      {"od", "s 1 2000\n", 0, "1:       2000Mhz"},
+      {"od", "r\n", 0, "1:       1900Mhz"},
+      {"od", "c\n", 0, "1:       1900Mhz"}}},
     {"Navi2xOffsets",
      "navi2x",
      Family::Navi2x,
@@ -78,18 +104,35 @@ const std::vector<Case> kCases = {
       {"od", "m 1 1100\n", 0, "1: 1100MHz"},
       {"od", "m 1 1200\n", EINVAL, ""},
       {"od", "vo -50\n", 0, "-50mV"},
-      {"od", "vc 0 800 700\n", kENOTSUPP, ""},
-      {"od", "p 0 0 1400\n", kENOTSUPP, ""},
-      {"od", "s 100\n", EINVAL, ""}}},
+      {"od", "vc 0 800 700\n", EINVAL, ""},
+      {"od", "p 0 0 1400\n", EINVAL, ""},
+      {"od", "s 100\n", EINVAL, ""},
+      {"od", "s 0 1000 1 900\n", EINVAL, ""},  // refused at the edit: nothing stays
+      {"hwmon:power1_cap", "0\n", 0, "186000000"}}},  // no minimum: 0 keeps the cap
     {"Navi3xChecks",
      "navi3x",
      Family::Navi3x,
-     {{"od", "s 0 2700\n", EINVAL, ""},
+     {{"od", "s 0 2700\n", EINVAL, "0: 2700Mhz"},  // above the maximum: refused, but kept
+      {"od", "s 0 500\n", 0, "0: 500Mhz"},
       {"od", "s 1 2800\n", 0, "1: 2800Mhz"},
       {"od", "s 0 2700\n", 0, "0: 2700Mhz"},
       {"od", "vo -500\n", EINVAL, ""},
       {"od", "vo -100\n", 0, "-100mV"},
-      {"od", "m 1 1400\n", EINVAL, ""}}},
+      {"od", "m 1 1400\n", EINVAL, ""},
+      {"hwmon:power1_cap", "0\n", EINVAL, ""}}},  // the minimum is above 0
+    {"Navi3xChecksEachEndAgainstItsOwnLimits",
+     "navi3x",
+     Family::Navi3x,
+     {{"od", "s 0 3100\n", EINVAL, ""},  // inside the printed 500..4000, above the minimum's own
+      {"od", "s 1 3100\n", 0, "1: 3100Mhz"},
+      {"od", "s 1 900\n", EINVAL, ""},   // below the maximum's own floor
+      {"od", "m 0 1200\n", EINVAL, ""},
+      {"od", "m 1 1200\n", 0, "1: 1200MHz"}},
+     [](KernelModel& m) {
+         m.SetClockLimits(0, "SCLK", 0, 500, 3000);
+         m.SetClockLimits(0, "SCLK", 1, 1000, 4000);
+         m.SetClockLimits(0, "MCLK", 0, 97, 1000);
+     }},
     {"Rdna4ClockOffset",
      "rdna4",
      Family::Rdna4,
@@ -98,23 +141,36 @@ const std::vector<Case> kCases = {
       {"od", "s 1500\n", EINVAL, ""},
       {"od", "s -500\n", 0, "-500Mhz"},
       {"od", "vo -250\n", EINVAL, ""},
-      {"od", "m 1 1300\n", 0, "1: 1300MHz"}}},
+      {"od", "m 1 1300\n", 0, "1: 1300MHz"},
+      {"od", "m 0 1400\n", EINVAL, "0: 1400Mhz"}}},  // above the maximum: refused, but kept
     {"ApuOnlyInManualLevel",
      "apu",
      Family::Apu,
      {{"od", "s 0 600\n", EINVAL, ""},
       {"power_dpm_force_performance_level", "manual\n", 0, "manual"},
       {"od", "s 0 600\n", 0, "0:        600Mhz"},
-      {"od", "m 1 800\n", kENOTSUPP, ""},
-      {"od", "p 0 1 3000\n", kENOTSUPP, ""},
+      {"od", "m 1 800\n", EINVAL, ""},
+      {"od", "p 0 1 3000\n", EINVAL, ""},
       {"od", "s 1 500\n", 0, "1:        500Mhz"},
       {"od", "c\n", EINVAL, ""},  // minimum above maximum is refused at the commit
+      {"od", "s 0 2300\n", 0, "0:       2300Mhz"},  // a minimum is checked against the floor only
+      {"od", "s 1 300\n", 0, "1:        300Mhz"},   // a maximum against the ceiling only
+      {"od", "s 0 300\n", EINVAL, ""},
+      {"od", "s 1 2300\n", EINVAL, ""},
+      {"od", "s 0 600\n", 0, ""},
       {"od", "s 1 2000\n", 0, "1:       2000Mhz"},
+      {"od", "c 1\n", EINVAL, ""},
+      {"od", "r 0\n", EINVAL, ""},
       {"od", "c\n", 0, ""},
       {"power_dpm_force_performance_level", "turbo\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "manualx\n", EINVAL, ""},  // the whole word, no prefix
+      {"power_dpm_force_performance_level", "profile\n", EINVAL, ""},
       {"power_dpm_force_performance_level", "profile_peak\n", 0, "profile_peak"},
       {"od", "s 1 1800\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "manual", 0, "manual"},
+      {"od", "s 0 700\n", 0, "0:        700Mhz"},
       {"power_dpm_force_performance_level", "auto\n", 0, "auto"},
+      {"od", "@read", 0, "0:        400Mhz"},  // `auto` put the clocks back
       {"od", "r\n", EINVAL, ""}}},
     {"CommandParsing",
      "navi3x",
@@ -163,6 +219,29 @@ const std::vector<Case> kCases = {
       {"pp_dpm_sclk", "1\n", 0, ""},
       {"vendor", "0x1002\n", EACCES, ""},
       {"no_such_file", "1\n", ENOENT, ""}}},
+    {"SleepingCardAnswersEpermUntilWoken",
+     "navi2x",
+     Family::Navi2x,
+     {{"", "@sleep", 0, ""},
+      {"od", "@read", EPERM, ""},
+      {"hwmon:power1_cap", "@read", EPERM, ""},
+      {"fan:fan_curve", "@read", ENOENT, ""},
+      {"hwmon:name", "@read", 0, "amdgpu"},
+      {"uevent", "@read", 0, "DRIVER=amdgpu"},
+      {"", "@wake", 0, ""},
+      {"od", "@read", 0, "1: 2581Mhz"},
+      {"", "@sleep", 0, ""},
+      {"hwmon:power1_cap", "190000000\n", 0, ""},  // a write wakes the card
+      {"hwmon:power1_cap", "@read", 0, "190000000"}}},
+    {"CardInResetAnswersEbusy",
+     "navi3x",
+     Family::Navi3x,
+     {{"", "@reset", 0, ""},
+      {"od", "@read", EBUSY, ""},
+      {"fan:fan_curve", "@read", EBUSY, ""},
+      {"od", "s 1 2600\n", EBUSY, ""},
+      {"", "@wake", 0, ""},
+      {"od", "@read", EBUSY, ""}}},
     {"OverdriveOff",
      "overdrive-off",
      Family::None,
@@ -180,12 +259,27 @@ TEST_P(KernelBehaviour, AnswersLikeTheKernel) {
     auto model = Load(kFixtures / c.fixture);
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->FamilyOf(0), c.family);
+    if (c.setup) c.setup(*model);
     for (const Step& step : c.steps) {
         const std::string path = PathOf(*model, step.file);
+        if (step.command == "@sleep" || step.command == "@reset" || step.command == "@wake") {
+            if (step.command == "@sleep") model->SetSleeping(0, true);
+            if (step.command == "@reset") model->SetResetting(0, true);
+            if (step.command == "@wake") {
+                EXPECT_EQ(model->wake(KernelModel::DevicePath(0, "")), step.error);
+            }
+            continue;
+        }
+        if (step.command == "@read") {
+            const amdgpu::ReadResult r = model->read(path);
+            EXPECT_EQ(r.error, step.error) << "read " << step.file;
+            if (!step.shows.empty()) EXPECT_NE(r.text.find(step.shows), std::string::npos) << r.text;
+            continue;
+        }
         const std::string before = model->read(path).text;
         EXPECT_EQ(model->write(path, step.command), step.error) << step.file << " <- " << step.command;
         const amdgpu::ReadResult after = model->read(path);
-        if (step.error != 0) {
+        if (step.error != 0 && step.shows.empty()) {
             EXPECT_EQ(after.text, before) << "a refused write changed " << step.file;
         }
         if (!step.shows.empty()) {
@@ -217,7 +311,8 @@ TEST(KernelModel, ResetCommitsAtOnceFromNavi2xOnward) {
     };
     for (const Row& row : {Row{"polaris", "s 7 1300 1125\n", true}, Row{"navi1x", "s 1 1800\n", true},
                            Row{"navi2x", "s 1 2700\n", false}, Row{"navi3x", "vo -60\n", false},
-                           Row{"rdna4", "s 200\n", false}, Row{"apu", "s 1 2000\n", true}}) {
+                           Row{"rdna4", "s 200\n", false}, Row{"apu", "s 1 2000\n", true},
+                           Row{"navi1x-nocurve", "s 1 1900\n", true}}) {
         SCOPED_TRACE(row.fixture);
         auto model = Load(kFixtures / row.fixture);
         model->SetPerformanceLevel(0, "manual");
@@ -231,7 +326,9 @@ TEST(KernelModel, ResetCommitsAtOnceFromNavi2xOnward) {
     }
 }
 
-TEST(KernelModel, Rdna3CommitPutsThePowerCapBackToItsDefault) {
+// A cap above the default lives in the SMU13/14 overdrive table: a commit drops the cap the card
+// runs, while power1_cap keeps printing the chosen one.
+TEST(KernelModel, Smu13And14CommitDropsTheEffectivePowerCapButNotTheOnePrinted) {
     struct Row {
         const char* fixture;
         const char* file;
@@ -241,17 +338,23 @@ TEST(KernelModel, Rdna3CommitPutsThePowerCapBackToItsDefault) {
     };
     for (const Row& row : {Row{"navi3x", "od", "s 1 2700\n", "170000000\n", true},
                            Row{"navi3x", "fan:fan_curve", "2 65 50\n", "170000000\n", true},
+                           Row{"navi3x", "od", "s 1 2700\n", "150000000\n", false},  // below the default
                            Row{"navi2x", "od", "s 1 2700\n", "200000000\n", false},
-                           Row{"rdna4", "od", "m 1 1300\n", "240000000\n", false}}) {
-        SCOPED_TRACE(std::string(row.fixture) + " " + row.file);
+                           Row{"rdna4", "od", "m 1 1300\n", "240000000\n", true}}) {
+        SCOPED_TRACE(std::string(row.fixture) + " " + row.file + " " + row.cap);
         auto model = Load(kFixtures / row.fixture);
         const std::string cap = model->HwmonPath(0, "power1_cap");
-        const std::string defaultCap = model->read(model->HwmonPath(0, "power1_cap_default")).text;
+        const long long defaultCap =
+            std::stoll(model->read(model->HwmonPath(0, "power1_cap_default")).text);
         ASSERT_EQ(model->write(cap, row.cap), 0);
         ASSERT_EQ(model->write(PathOf(*model, row.file), row.edit), 0);
-        EXPECT_EQ(model->read(cap).text, row.cap) << "an edit alone keeps the cap";
+        EXPECT_EQ(model->EffectivePowerCap(0), std::stoll(row.cap)) << "an edit alone keeps the cap";
         ASSERT_EQ(model->write(PathOf(*model, row.file), "c\n"), 0);
-        EXPECT_EQ(model->read(cap).text, row.drops ? defaultCap : row.cap);
+        EXPECT_EQ(model->read(cap).text, row.cap) << "power1_cap prints the cached cap";
+        EXPECT_EQ(model->EffectivePowerCap(0), row.drops ? defaultCap : std::stoll(row.cap));
+        // Writing the cap again puts it back into effect.
+        ASSERT_EQ(model->write(cap, row.cap), 0);
+        EXPECT_EQ(model->EffectivePowerCap(0), std::stoll(row.cap));
     }
 }
 

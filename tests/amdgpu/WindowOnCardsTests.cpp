@@ -135,7 +135,8 @@ std::vector<CardRow> Rows() {
                 false,
                 true,
                 {curve + "0 30 25\n", curve + "1 40 35\n", curve + "2 55 50\n", curve + "3 70 70\n",
-                 curve + "4 85 90\n", curve + "c\n", zero + "1\n", zero + "c\n"}},
+                 curve + "4 85 90\n", curve + "c\n", Cap("hwmon2", "242000000"), zero + "1\n", zero + "c\n",
+                 Cap("hwmon2", "242000000")}},
          {od + "r\n", Cap("hwmon2", "220000000")},
          {}},
         // The APU kernels take overdrive edits only in the `manual` performance level: the runtime
@@ -269,7 +270,8 @@ std::vector<CardRow> Rows() {
          Enables{.vram = true, .power = true, .fan = true, .zeroRpm = true},
          {{1010, "1259"}, {1012, "39"}},
          {{1010, "1400"}, {1012, "100"}},
-         {od + "m 1 1400\n", od + "c\n", Cap("hwmon5", "304000000")},
+         // The cap it ran is written again after the commit, before the new one.
+         {od + "m 1 1400\n", od + "c\n", Cap("hwmon5", "120000000"), Cap("hwmon5", "304000000")},
          {{1010, "1400"}, {1012, "100"}},
          FanRow{FanEdits({"30", "40", "55", "75", "100", "30", "45", "60", "75", "95"}),
                 kZeroCurve,
@@ -414,19 +416,25 @@ TEST_F(WindowOnCards, OverdriveOffSaysWhyOnStandardError) {
     EXPECT_FALSE(Enabled(kTuningPage, 1008));
 }
 
-// The RDNA3 kernel may put the power cap back to its default when the overdrive table is
-// committed. The Fan page's Set commits it without setting the power limit again: the cap chosen
-// on the Tuning page stays what the card runs and what the page shows.
-TEST_F(WindowOnCards, Rdna3KeepsTheChosenPowerCapThroughTheFanPagesSet) {
-    Start({FixtureTree("navi3x")});
-    SetText(kTuningPage, 1012, "105");
-    Press(1002);
-    ShowPage(kFanPage);
-    SetChecked(kFanPage, 1035, false);
-    Press(1002);
-    ShowPage(kTuningPage);
-    EXPECT_EQ(Model().read(Model().HwmonPath(0, "power1_cap")).text, "173000000\n");
-    EXPECT_EQ(Text(kTuningPage, 1012), "105");
+// The RDNA3 and RDNA4 kernels drop a power cap above the default when the overdrive table is
+// committed, while power1_cap keeps printing it. The Fan page's Set commits that table without
+// setting the power limit again: the cap chosen on the Tuning page stays what the card runs.
+TEST_F(WindowOnCards, Rdna3And4KeepTheChosenPowerCapThroughTheFanPagesSet) {
+    for (const char* tree : {"navi3x", "rdna4"}) {
+        SCOPED_TRACE(tree);
+        Start({FixtureTree(tree)});
+        SetText(kTuningPage, 1012, "105");
+        Press(1002);
+        const long long chosen = Model().EffectivePowerCap(0);
+        ShowPage(kFanPage);
+        SetChecked(kFanPage, 1035, !Checked(kFanPage, 1035));
+        Press(1002);
+        ShowPage(kTuningPage);
+        EXPECT_EQ(Model().EffectivePowerCap(0), chosen);
+        EXPECT_EQ(Model().EffectivePowerCap(0), std::stoll(Model().read(Model().HwmonPath(0, "power1_cap")).text));
+        EXPECT_EQ(Text(kTuningPage, 1012), "105");
+        TearDown();
+    }
 }
 
 TEST_F(WindowOnCards, ARefusedWriteLeavesTheCardAsTheKernelLeftIt) {

@@ -46,9 +46,11 @@ const RefusalRow kRefusals[] = {
     {"RefusedCommitIsStagedBack", "rx6900xt", nullptr, "c\n", EPERM,
      ON(gfx()->SetGPUMaxFrequency(2600)), ADLX_FAIL,
      {"pp_od_clk_voltage: s 1 2600\n", "pp_od_clk_voltage: c\n", "pp_od_clk_voltage: s 1 2499\n"}},
-    {"CommandTheCardDoesNotTakeIsUnsupported", "rx5700xt", nullptr, "vc 2 1900 1050\n", amdgpu::kEnotsupp,
-     ON(gfx()->SetGPUVoltage(1050)), ADLX_NOT_SUPPORTED,
-     {"pp_od_clk_voltage: vc 2 1900 1050\n", "pp_od_clk_voltage: vc 2 1900 1100\n"}},
+    // 524 comes only from the fan_ctrl files (pp_od_clk_voltage turns every refusal into EINVAL):
+    // a zero RPM setting the card's firmware does not offer.
+    {"SettingTheCardDoesNotOfferIsUnsupported", "rx7800xt", nullptr, "0\n", amdgpu::kEnotsupp,
+     ON(fan()->SetZeroRPMState(false)), ADLX_NOT_SUPPORTED,
+     {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 0\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: 1\n"}},
     {"PowerCapWithoutRootFails", "rx580", "class/drm/card0/device/hwmon/hwmon4/power1_cap", nullptr, EACCES,
      ON(power()->SetPowerLimit(10)), ADLX_FAIL, {"power1_cap: 171000000\n"}},
     {"ResetWithoutRootFails", "rx6900xt", "class/drm/card0/device/pp_od_clk_voltage", nullptr, EACCES,

@@ -63,4 +63,4 @@ void FakeKernel::removeBelow(const std::string& dir) {
         it = files.erase(it);
 }
 
-std::string fixtureRoot() { return TACHYON_AMDGPU_FIXTURES; }
+std::string fixtureRoot() { return TACHYON_AMDGPU_CAPTURES; }

@@ -346,13 +346,16 @@ const SetRow kSets[] = {
      ADLX_INVALID_ARGS, {}},
     {"Navi3xZeroRpmOff", "rx7800xt", FAN(SetZeroRPMState(false)), ADLX_OK,
      {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 0\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n"}},
+    // RDNA4 keeps a cap above its default in the overdrive table, as Navi 3x: the cap the card
+    // runs (120 W, below the default here) is written again after every commit.
     {"Rdna4ZeroRpmOn", "rx9070xt", FAN(SetZeroRPMState(true)), ADLX_OK,
-     {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 1\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n"}},
+     {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 1\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n",
+      "power1_cap: 120000000\n"}},
     {"Rdna4EngineClockOffsetIsNoClock", "rx9070xt", GFX(SetGPUMaxFrequency(3000)), ADLX_NOT_SUPPORTED, {}},
     {"Rdna4PowerShownRoundedIsKept", "rx9070xt", POWER(SetPowerLimit(-61)), ADLX_OK, {}},
     {"Rdna4Power", "rx9070xt", POWER(SetPowerLimit(-50)), ADLX_OK, {"power1_cap: 152000000\n"}},
     {"Rdna4Memory", "rx9070xt", VRAM(SetMaxVRAMFrequency(1300)), ADLX_OK,
-     {"pp_od_clk_voltage: m 1 1300\n", "pp_od_clk_voltage: c\n"}},
+     {"pp_od_clk_voltage: m 1 1300\n", "pp_od_clk_voltage: c\n", "power1_cap: 120000000\n"}},
     {"ApuMaxInTheManualLevel", "phoenix", GFX(SetGPUMaxFrequency(2000)), ADLX_OK,
      {"power_dpm_force_performance_level: manual\n", "pp_od_clk_voltage: s 1 2000\n", "pp_od_clk_voltage: c\n"}},
     {"ApuAlreadyInTheManualLevel", "phoenix", [](RuntimeTest& t) {

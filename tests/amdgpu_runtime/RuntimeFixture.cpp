@@ -61,10 +61,12 @@ void RuntimeTest::mount(const char* fixture, int cardNumber) {
         GTEST_SKIP() << "the amdgpu captures are not at " << fixtureRoot() << "/" << fixture;
 }
 
-void RuntimeTest::start(size_t index) {
+void RuntimeTest::start(size_t index) { startOn(kernel, index); }
+
+void RuntimeTest::startOn(amdgpu::Attributes& files, size_t index) {
     AmdgpuRuntime& runtime = AmdgpuRuntime::instance();
     ASSERT_TRUE(runtime.loaded()) << "the amdgpu runtime is not beside the test binary";
-    system = runtime.start(kernel);
+    system = runtime.start(files);
     ASSERT_NE(system, nullptr);
     ASSERT_EQ(system->GetGPUs(gpus.put()), ADLX_OK);
     ASSERT_GT(gpus->Size(), index);

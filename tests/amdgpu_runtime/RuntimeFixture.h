@@ -33,6 +33,8 @@ protected:
     void TearDown() override;
     // Starts the runtime over `kernel` and takes GPU `index` of the list.
     void start(size_t index = 0);
+    // The same over other files (a kernel model).
+    void startOn(amdgpu::Attributes& files, size_t index = 0);
     // Skips the test when the captures are not there.
     void mount(const char* fixture, int cardNumber = 0);
 

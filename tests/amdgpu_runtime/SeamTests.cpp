@@ -98,3 +98,16 @@ TEST_F(PosixSeam, AnUnwritableAttributeIsAFailureNotASuccess) {
 }
 
 }  // namespace
+
+namespace {
+
+// Only the real tree has device nodes beside it: a stand-in root never opens /dev/dri, whatever
+// its device/drm folder lists; the real one answers for a card it does not have.
+TEST_F(PosixSeam, TheRenderNodeWakeTouchesOnlyTheRealTree) {
+    fs::create_directories(root / "class/drm/card0/device/drm/renderD128");
+    EXPECT_EQ(files->wake("class/drm/card0/device"), ENODEV);
+    auto real = amdgpu::makePosixAttributes("/sys");
+    EXPECT_NE(real->wake("class/drm/card9999/device"), 0);
+}
+
+}  // namespace

@@ -10,6 +10,9 @@
 #include <set>
 #include <sstream>
 
+#include "KernelCard.h"
+#include "KernelText.h"
+
 namespace kernelmodel {
 
 namespace fs = std::filesystem;
@@ -20,6 +23,8 @@ const char* FamilyName(Family family) {
             return "none";
         case Family::Polaris:
             return "polaris";
+        case Family::Vega20:
+            return "vega20";
         case Family::Navi1x:
             return "navi1x";
         case Family::Navi2x:
@@ -32,713 +37,6 @@ const char* FamilyName(Family family) {
             return "apu";
     }
     return "?";
-}
-
-namespace {
-
-struct Range {
-    long long min = 0;
-    long long max = 0;
-    bool Holds(long long v) const { return v >= min && v <= max; }
-};
-
-struct Level {
-    long long mhz = 0;
-    std::optional<long long> mv;
-    bool operator==(const Level&) const = default;
-};
-
-// One overdrive table: what pp_od_clk_voltage and the fan_ctrl files print.
-struct OdTable {
-    std::map<int, Level> sclk, mclk, curve, cclk;
-    std::optional<long long> sclkOffset, vddgfxOffset;
-    std::map<int, std::pair<long long, long long>> fanCurve;  // point -> (C, %)
-    std::map<std::string, long long> fanSettings;             // file name -> value
-    bool operator==(const OdTable&) const = default;
-};
-
-// ---- the kernel's number parsing -------------------------------------------------------------
-
-// _kstrtoull: base 0 picks 16 for "0x<hex>", 8 for a leading 0, else 10; at least one digit;
-// one trailing newline allowed; nothing else after the digits.
-int ParseUnsigned(std::string_view s, unsigned base, unsigned long long& out) {
-    std::size_t i = 0;
-    if (base == 0 || base == 16) {
-        if (s.size() >= 3 && s[0] == '0' && std::tolower(static_cast<unsigned char>(s[1])) == 'x' &&
-            std::isxdigit(static_cast<unsigned char>(s[2]))) {
-            base = 16;
-            i = 2;
-        } else if (base == 0) {
-            base = (!s.empty() && s[0] == '0') ? 8 : 10;
-        }
-    }
-    unsigned long long value = 0;
-    std::size_t digits = 0;
-    bool overflow = false;
-    for (; i < s.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        unsigned d;
-        if (std::isdigit(c))
-            d = c - '0';
-        else if (std::isalpha(c))
-            d = std::tolower(c) - 'a' + 10;
-        else
-            break;
-        if (d >= base) break;
-        if (value > (ULLONG_MAX - d) / base) overflow = true;
-        value = value * base + d;
-        ++digits;
-    }
-    if (digits == 0) return EINVAL;
-    if (overflow) return ERANGE;
-    if (i < s.size() && s[i] == '\n') ++i;
-    if (i != s.size()) return EINVAL;
-    out = value;
-    return 0;
-}
-
-// kstrtoll / kstrtoull with a leading sign as the kernel takes it.
-int KStrToLL(std::string_view s, unsigned base, long long& out) {
-    if (!s.empty() && s[0] == '-') {
-        unsigned long long v = 0;
-        const int r = ParseUnsigned(s.substr(1), base, v);
-        if (r != 0) return r;
-        if (v > static_cast<unsigned long long>(LLONG_MAX) + 1) return ERANGE;
-        out = static_cast<long long>(0 - v);
-        return 0;
-    }
-    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-    unsigned long long v = 0;
-    const int r = ParseUnsigned(s, base, v);
-    if (r != 0) return r;
-    if (v > static_cast<unsigned long long>(LLONG_MAX)) return ERANGE;
-    out = static_cast<long long>(v);
-    return 0;
-}
-
-int KStrToU32(std::string_view s, unsigned long long& out) {
-    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
-    unsigned long long v = 0;
-    const int r = ParseUnsigned(s, 10, v);
-    if (r != 0) return r;
-    if (v > 0xffffffffull) return ERANGE;
-    out = v;
-    return 0;
-}
-
-int KStrToInt(std::string_view s, long long& out) {
-    long long v = 0;
-    const int r = KStrToLL(s, 10, v);
-    if (r != 0) return r;
-    if (v < INT_MIN || v > INT_MAX) return ERANGE;
-    out = v;
-    return 0;
-}
-
-// Tokens separated by spaces and newlines, each read with base 0 (strsep + kstrtol).
-int ParseParams(std::string_view rest, std::vector<long long>& params) {
-    std::size_t i = 0;
-    while (i < rest.size()) {
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\n')) ++i;
-        if (i >= rest.size()) break;
-        std::size_t end = i;
-        while (end < rest.size() && rest[end] != ' ' && rest[end] != '\n') ++end;
-        long long value = 0;
-        if (KStrToLL(rest.substr(i, end - i), 0, value) != 0) return EINVAL;
-        if (params.size() >= 64) return EINVAL;
-        params.push_back(value);
-        i = end;
-    }
-    return 0;
-}
-
-// ---- reading and re-rendering the kernel's text ----------------------------------------------
-
-// The text as lines; NUL runs and newlines are kept verbatim between them.
-struct Piece {
-    bool line = false;
-    std::string text;
-};
-
-std::vector<Piece> Pieces(const std::string& text) {
-    std::vector<Piece> pieces;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const bool separator = text[i] == '\n' || text[i] == '\0';
-        std::size_t end = i;
-        while (end < text.size() && ((text[end] == '\n' || text[end] == '\0') == separator)) ++end;
-        pieces.push_back({!separator, text.substr(i, end - i)});
-        i = end;
-    }
-    return pieces;
-}
-
-std::string Trim(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return std::string(s.substr(b, e - b));
-}
-
-bool IsHeader(const std::string& line, std::string& name) {
-    const std::string t = Trim(line);
-    if (t.empty() || t.back() != ':') return false;
-    name = t.substr(0, t.size() - 1);
-    return true;
-}
-
-// Signed decimal numbers of s, in order.
-std::vector<long long> Numbers(std::string_view s) {
-    std::vector<long long> numbers;
-    for (std::size_t i = 0; i < s.size();) {
-        const bool minus =
-            s[i] == '-' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1]));
-        if (minus || std::isdigit(static_cast<unsigned char>(s[i]))) {
-            std::size_t end = i + (minus ? 1 : 0);
-            while (end < s.size() && std::isdigit(static_cast<unsigned char>(s[end]))) ++end;
-            numbers.push_back(std::stoll(std::string(s.substr(i, end - i))));
-            i = end;
-        } else {
-            ++i;
-        }
-    }
-    return numbers;
-}
-
-// "<index>: <numbers>" or just "<numbers>".
-bool SplitIndexed(const std::string& line, std::optional<int>& index, std::vector<long long>& values) {
-    const std::size_t colon = line.find(':');
-    if (colon == std::string::npos) {
-        values = Numbers(line);
-        return !values.empty();
-    }
-    const std::vector<long long> head = Numbers(line.substr(0, colon));
-    if (head.size() != 1) return false;
-    index = static_cast<int>(head[0]);
-    values = Numbers(line.substr(colon + 1));
-    return !values.empty();
-}
-
-// Puts the values in place of the numbers after the colon (or of the whole line without one).
-// A field printed with a width (more than one space before it) keeps its width, so the columns
-// of a Polaris table stay where the kernel puts them.
-std::string ReplaceNumbers(const std::string& line, const std::vector<long long>& values) {
-    const std::size_t colon = line.find(':');
-    std::size_t i = colon == std::string::npos ? 0 : colon + 1;
-    std::string out = line.substr(0, i);
-    std::size_t k = 0;
-    while (i < line.size()) {
-        std::size_t spaces = 0;
-        while (i + spaces < line.size() && line[i + spaces] == ' ') ++spaces;
-        std::size_t start = i + spaces;
-        const bool minus = start < line.size() && line[start] == '-' && start + 1 < line.size() &&
-                           std::isdigit(static_cast<unsigned char>(line[start + 1]));
-        if (k < values.size() && start < line.size() &&
-            (minus || std::isdigit(static_cast<unsigned char>(line[start])))) {
-            std::size_t end = start + (minus ? 1 : 0);
-            while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) ++end;
-            const std::string number = std::to_string(values[k++]);
-            const std::size_t width = spaces + (end - start);
-            if (spaces >= 2) {
-                const std::size_t pad = width > number.size() ? width - number.size() : 1;
-                out += std::string(pad, ' ') + number;
-            } else {
-                out += std::string(spaces, ' ') + number;
-            }
-            i = end;
-        } else {
-            out += line.substr(i, spaces);
-            i += spaces;
-            if (i < line.size()) out += line[i++];
-        }
-    }
-    return out;
-}
-
-std::string ReplaceFirstNumber(const std::string& text, long long value) {
-    std::size_t i = 0;
-    while (i < text.size() && !std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '-') ++i;
-    std::size_t end = i;
-    if (end < text.size() && text[end] == '-') ++end;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
-    if (i == text.size()) return std::to_string(value) + "\n";
-    return text.substr(0, i) + std::to_string(value) + text.substr(end);
-}
-
-std::optional<long long> FirstNumber(const std::string& text) {
-    const std::vector<long long> n = Numbers(text);
-    if (n.empty()) return std::nullopt;
-    return n.front();
-}
-
-// pp_od_clk_voltage: the table, the ranges and the sections printed.
-void ParseOd(const std::string& text, OdTable& table, std::map<std::string, Range>& ranges,
-             std::set<std::string>& sections) {
-    std::string section;
-    for (const Piece& p : Pieces(text)) {
-        if (!p.line) continue;
-        std::string name;
-        if (IsHeader(p.text, name)) {
-            section = name;
-            sections.insert(name);
-            continue;
-        }
-        if (section == "OD_RANGE") {
-            const std::size_t colon = p.text.find(':');
-            if (colon == std::string::npos) continue;
-            const std::vector<long long> n = Numbers(p.text.substr(colon + 1));
-            if (n.size() >= 2) ranges[Trim(p.text.substr(0, colon))] = {n[0], n[1]};
-            continue;
-        }
-        std::optional<int> index;
-        std::vector<long long> v;
-        if (!SplitIndexed(p.text, index, v)) continue;
-        if (section == "OD_VDDGFX_OFFSET")
-            table.vddgfxOffset = v[0];
-        else if (section == "OD_SCLK_OFFSET")
-            table.sclkOffset = v[0];
-        else if (!index)
-            continue;
-        else if (section == "OD_SCLK")
-            table.sclk[*index] = {v[0], v.size() > 1 ? std::optional(v[1]) : std::nullopt};
-        else if (section == "OD_MCLK")
-            table.mclk[*index] = {v[0], v.size() > 1 ? std::optional(v[1]) : std::nullopt};
-        else if (section == "OD_VDDC_CURVE")
-            table.curve[*index] = {v.size() > 1 ? v[0] : 0, v.size() > 1 ? v[1] : v[0]};
-        else if (section == "OD_CCLK" || section.rfind("CCLK_RANGE", 0) == 0)
-            table.cclk[*index] = {v[0], {}};
-    }
-}
-
-std::string RenderOd(const std::string& tmpl, const OdTable& t) {
-    std::string out, section;
-    for (const Piece& p : Pieces(tmpl)) {
-        std::string name;
-        if (!p.line || IsHeader(p.text, name)) {
-            if (p.line) section = name;
-            out += p.text;
-            continue;
-        }
-        std::optional<int> index;
-        std::vector<long long> v;
-        std::vector<long long> now;
-        if (section != "OD_RANGE" && SplitIndexed(p.text, index, v)) {
-            auto level = [&](const std::map<int, Level>& m) {
-                if (!index) return;
-                const auto it = m.find(*index);
-                if (it == m.end()) return;
-                now.push_back(it->second.mhz);
-                if (it->second.mv) now.push_back(*it->second.mv);
-            };
-            if (section == "OD_VDDGFX_OFFSET" && t.vddgfxOffset)
-                now = {*t.vddgfxOffset};
-            else if (section == "OD_SCLK_OFFSET" && t.sclkOffset)
-                now = {*t.sclkOffset};
-            else if (section == "OD_SCLK")
-                level(t.sclk);
-            else if (section == "OD_MCLK")
-                level(t.mclk);
-            else if (section == "OD_CCLK" || section.rfind("CCLK_RANGE", 0) == 0)
-                level(t.cclk);
-            else if (section == "OD_VDDC_CURVE" && index && t.curve.count(*index)) {
-                const Level& c = t.curve.at(*index);
-                now = v.size() > 1 ? std::vector<long long>{c.mhz, *c.mv} : std::vector<long long>{*c.mv};
-            }
-        }
-        out += now.empty() ? p.text : ReplaceNumbers(p.text, now);
-    }
-    return out;
-}
-
-// A fan_ctrl file: its values and its ranges ("<KEY>" -> range).
-void ParseFan(const std::string& name, const std::string& text, OdTable& table,
-              std::map<std::string, Range>& ranges) {
-    bool inRange = false, beforeHeader = true;
-    for (const Piece& p : Pieces(text)) {
-        if (!p.line) continue;
-        std::string header;
-        if (IsHeader(p.text, header)) {
-            inRange = header == "OD_RANGE";
-            beforeHeader = false;
-            continue;
-        }
-        if (inRange) {
-            const std::size_t colon = p.text.find(':');
-            if (colon == std::string::npos) continue;
-            const std::vector<long long> n = Numbers(p.text.substr(colon + 1));
-            if (n.size() >= 2) ranges[name + "/" + Trim(p.text.substr(0, colon))] = {n[0], n[1]};
-            continue;
-        }
-        if (beforeHeader) continue;
-        std::optional<int> index;
-        std::vector<long long> v;
-        if (!SplitIndexed(p.text, index, v)) continue;
-        if (name == "fan_curve" && index && v.size() >= 2)
-            table.fanCurve[*index] = {v[0], v[1]};
-        else if (name != "fan_curve" && !index)
-            table.fanSettings[name] = v[0];
-    }
-}
-
-std::string RenderFan(const std::string& name, const std::string& tmpl, const OdTable& t) {
-    std::string out;
-    bool inRange = false, seenHeader = false;
-    for (const Piece& p : Pieces(tmpl)) {
-        std::string header;
-        if (!p.line || IsHeader(p.text, header)) {
-            if (p.line) {
-                inRange = header == "OD_RANGE";
-                seenHeader = true;
-            }
-            out += p.text;
-            continue;
-        }
-        std::optional<int> index;
-        std::vector<long long> v;
-        std::vector<long long> now;
-        if (!inRange && seenHeader && SplitIndexed(p.text, index, v)) {
-            if (name == "fan_curve" && index && t.fanCurve.count(*index)) {
-                const auto& point = t.fanCurve.at(*index);
-                now = {point.first, point.second};
-            } else if (name != "fan_curve" && !index && t.fanSettings.count(name)) {
-                now = {t.fanSettings.at(name)};
-            }
-        }
-        out += now.empty() ? p.text : ReplaceNumbers(p.text, now);
-    }
-    return out;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Hex4(unsigned value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%04x\n", value & 0xffffu);
-    return buf;
-}
-
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-
-const std::set<std::string> kFanFiles = {"fan_curve",
-                                         "acoustic_limit_rpm_threshold",
-                                         "acoustic_target_rpm_threshold",
-                                         "fan_target_temperature",
-                                         "fan_minimum_pwm",
-                                         "fan_zero_rpm_enable",
-                                         "fan_zero_rpm_stop_temperature"};
-
-}  // namespace
-
-// ---- the card ----------------------------------------------------------------------------------
-
-struct KernelModel::Card {
-    int index = 0;
-    Family family = Family::None;
-    bool removed = false;
-    std::map<std::string, std::string> files;  // relative to the device folder -> current bytes
-    std::set<std::string> dirs;                // "" is the device folder itself
-    std::vector<std::string> connectors;       // "card<N>-DP-1", ...
-    std::string hwmon;                         // "hwmon/hwmon<M>", empty without one
-    bool overdrive = false;                    // pp_od_clk_voltage prints a table
-    std::string odTemplate;
-    std::map<std::string, std::string> fanTemplates;  // fan_ctrl file name -> its original text
-    std::map<std::string, Range> ranges;              // OD_RANGE keys and "<fan file>/<KEY>"
-    OdTable boot, staged, committed;
-    bool tableTouched = false;
-    int fanMode = 2;  // 0 none, 1 manual, 2 automatic
-
-    bool Has(const std::string& rel) const { return files.count(rel) != 0; }
-    std::optional<long long> Number(const std::string& rel) const {
-        const auto it = files.find(rel);
-        return it == files.end() ? std::nullopt : FirstNumber(it->second);
-    }
-    std::optional<Range> RangeOf(const std::string& key) const {
-        const auto it = ranges.find(key);
-        if (it == ranges.end()) return std::nullopt;
-        return it->second;
-    }
-
-    void RenderTable() {
-        if (!tableTouched) return;
-        if (overdrive) files["pp_od_clk_voltage"] = RenderOd(odTemplate, staged);
-        for (const auto& [name, tmpl] : fanTemplates)
-            files["gpu_od/fan_ctrl/" + name] = RenderFan(name, tmpl, staged);
-    }
-
-    // The RDNA3 kernel uploads the whole overdrive table on a commit, and the power limit goes
-    // back to the default with it.
-    void Commit() {
-        committed = staged;
-        tableTouched = true;
-        if (family != Family::Navi3x || hwmon.empty()) return;
-        const std::string cap = hwmon + "/power1_cap";
-        const auto defaultCap = Number(hwmon + "/power1_cap_default");
-        if (Has(cap) && defaultCap) files[cap] = ReplaceFirstNumber(files[cap], *defaultCap);
-    }
-
-    int EditOd(std::string_view command);
-    int EditFan(const std::string& name, std::string_view command);
-    int WriteHwmon(const std::string& file, std::string_view command);
-    int WritePerformanceLevel(std::string_view command);
-};
-
-namespace {
-
-bool IsRdna3Plus(Family f) { return f == Family::Navi3x || f == Family::Rdna4; }
-
-// s/m pairs `<0|1> <MHz>` on the SMU generations.
-int EditPairs(std::map<int, Level>& levels, const std::vector<long long>& p,
-              const std::optional<Range>& range, const std::set<int>& allowed, bool checkEachPair) {
-    if (p.empty() || p.size() % 2 != 0) return EINVAL;
-    std::map<int, Level> edited = levels;
-    for (std::size_t i = 0; i < p.size(); i += 2) {
-        if (p[i] < INT_MIN || p[i] > INT_MAX || !allowed.count(static_cast<int>(p[i]))) return EINVAL;
-        const int level = static_cast<int>(p[i]);
-        if (range && !range->Holds(p[i + 1])) return EINVAL;
-        edited[level].mhz = p[i + 1];
-        if (checkEachPair && edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz)
-            return EINVAL;
-    }
-    if (edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz) return EINVAL;
-    levels = edited;
-    return 0;
-}
-
-}  // namespace
-
-int KernelModel::Card::EditOd(std::string_view command) {
-    // amdgpu_set_pp_od_clk_voltage: the buffer is a C string of at most 127 bytes.
-    if (command.empty() || command.size() > 127) return EINVAL;
-    command = command.substr(0, command.find('\0'));
-    if (command.empty()) return EINVAL;
-    std::size_t skip = 1;
-    char type = command[0];
-    if (StartsWith(command, "vc"))
-        type = 'v', skip = 2;
-    else if (StartsWith(command, "vo"))
-        type = 'o', skip = 2;
-    else if (std::string_view("smprc").find(type) == std::string_view::npos)
-        return EINVAL;
-    std::size_t i = skip;
-    while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
-    std::vector<long long> p;
-    if (ParseParams(command.substr(i), p) != 0) return EINVAL;
-
-    if (!overdrive) return EINVAL;
-    if (family == Family::Apu) {
-        const auto it = files.find("power_dpm_force_performance_level");
-        if (it == files.end() || Trim(it->second.substr(0, it->second.find('\0'))) != "manual") return EINVAL;
-    }
-
-    const bool resetNeedsCommit =
-        family == Family::Polaris || family == Family::Navi1x || family == Family::Apu;
-    if (type == 'r') {
-        const auto fan = staged.fanCurve;
-        const auto settings = staged.fanSettings;
-        staged = boot;
-        if (!IsRdna3Plus(family)) staged.fanCurve = fan, staged.fanSettings = settings;
-        if (!resetNeedsCommit) Commit();
-        tableTouched = true;
-        return 0;
-    }
-    if (type == 'c') {
-        if (family == Family::Apu) {
-            for (const auto* m : {&staged.sclk, &staged.cclk}) {
-                if (m->count(0) && m->count(1) && m->at(0).mhz > m->at(1).mhz) return EINVAL;
-            }
-        }
-        Commit();
-        return 0;
-    }
-
-    OdTable edited = staged;
-    int result = kENOTSUPP;
-    switch (family) {
-        case Family::Polaris:
-            if (type == 's' || type == 'm') {
-                auto& levels = type == 's' ? edited.sclk : edited.mclk;
-                const auto clock = RangeOf(type == 's' ? "SCLK" : "MCLK");
-                const auto volt = RangeOf("VDDC");
-                result = 0;
-                for (std::size_t k = 0; k < p.size(); k += 3) {
-                    // smu7 ignores a short triple or an unknown level and reports success.
-                    if (k + 3 > p.size() || p[k] < 0 || !levels.count(static_cast<int>(p[k]))) break;
-                    if ((clock && !clock->Holds(p[k + 1])) || (volt && !volt->Holds(p[k + 2]))) {
-                        result = EINVAL;
-                        break;
-                    }
-                    levels[static_cast<int>(p[k])] = {p[k + 1], p[k + 2]};
-                }
-            }
-            break;
-        case Family::Navi1x:
-            if (type == 's')
-                result = EditPairs(edited.sclk, p, RangeOf("SCLK"), {0, 1}, true);
-            else if (type == 'm')
-                result = EditPairs(edited.mclk, p, RangeOf("MCLK"), {1}, false);
-            else if (type == 'v') {
-                result = EINVAL;
-                if (p.size() == 3 && p[0] >= 0 && p[0] <= 2) {
-                    const std::string n = std::to_string(p[0]);
-                    const auto clock = RangeOf("VDDC_CURVE_SCLK[" + n + "]");
-                    const auto volt = RangeOf("VDDC_CURVE_VOLT[" + n + "]");
-                    if ((!clock || clock->Holds(p[1])) && (!volt || volt->Holds(p[2]))) {
-                        edited.curve[static_cast<int>(p[0])] = {p[1], p[2]};
-                        result = 0;
-                    }
-                }
-            }
-            break;
-        case Family::Navi2x:
-        case Family::Navi3x:
-        case Family::Rdna4:
-            if (type == 's' && family == Family::Rdna4) {
-                const auto range = RangeOf("SCLK_OFFSET");
-                result = (p.size() == 1 && (!range || range->Holds(p[0]))) ? 0 : EINVAL;
-                if (result == 0) edited.sclkOffset = p[0];
-            } else if (type == 's') {
-                result = EditPairs(edited.sclk, p, RangeOf("SCLK"), {0, 1}, family == Family::Navi2x);
-            } else if (type == 'm') {
-                result = EditPairs(edited.mclk, p, RangeOf("MCLK"), {0, 1}, family == Family::Navi2x);
-            } else if (type == 'o') {
-                const auto range = RangeOf("VDDGFX_OFFSET");
-                result = (p.size() == 1 && (family == Family::Navi2x || !range || range->Holds(p[0])))
-                             ? 0
-                             : EINVAL;
-                // Navi2x keeps the offset in a 16-bit field and checks nothing.
-                if (result == 0)
-                    edited.vddgfxOffset = family == Family::Navi2x ? static_cast<int16_t>(p[0]) : p[0];
-            }
-            break;
-        case Family::Apu:
-            if (type == 's') {
-                result = EINVAL;
-                const auto range = RangeOf("SCLK");
-                if (p.size() == 2 && (p[0] == 0 || p[0] == 1) && (!range || range->Holds(p[1]))) {
-                    edited.sclk[static_cast<int>(p[0])].mhz = p[1];
-                    result = 0;
-                }
-            } else if (type == 'p' && !staged.cclk.empty()) {
-                result = EINVAL;
-                const auto range = RangeOf("CCLK");
-                if (p.size() == 3 && p[0] >= 0 && p[0] < 4 && (p[1] == 0 || p[1] == 1) &&
-                    (!range || range->Holds(p[2]))) {
-                    edited.cclk[static_cast<int>(p[1])].mhz = p[2];
-                    result = 0;
-                }
-            }
-            break;
-        case Family::None:
-            result = EINVAL;
-            break;
-    }
-    if (result != 0) return result;
-    staged = edited;
-    tableTouched = true;
-    return 0;
-}
-
-int KernelModel::Card::EditFan(const std::string& name, std::string_view command) {
-    // parse_input_od_command_lines: at most 127 bytes, leading white space skipped.
-    if (command.size() > 127) return EINVAL;
-    command = command.substr(0, command.find('\0'));
-    std::size_t i = 0;
-    while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
-    command.remove_prefix(i);
-    if (!command.empty() && command[0] == 'c') {
-        Commit();
-        return 0;
-    }
-    if (!command.empty() && command[0] == 'r') {
-        if (name == "fan_curve")
-            staged.fanCurve = boot.fanCurve;
-        else if (boot.fanSettings.count(name))
-            staged.fanSettings[name] = boot.fanSettings.at(name);
-        Commit();
-        return 0;
-    }
-    std::vector<long long> p;
-    if (ParseParams(command, p) != 0) return EINVAL;
-    if (name == "fan_curve") {
-        const auto temp = RangeOf("fan_curve/FAN_CURVE(hotspot temp)");
-        const auto speed = RangeOf("fan_curve/FAN_CURVE(fan speed)");
-        if (p.size() != 3 || p[0] < 0 || p[0] > 4) return EINVAL;
-        if ((temp && !temp->Holds(p[1])) || (speed && !speed->Holds(p[2]))) return EINVAL;
-        staged.fanCurve[static_cast<int>(p[0])] = {p[1], p[2]};
-    } else {
-        std::optional<Range> range;
-        for (const auto& [key, r] : ranges) {
-            if (StartsWith(key, name + "/")) range = r;
-        }
-        if (p.size() != 1 || (range && !range->Holds(p[0]))) return EINVAL;
-        staged.fanSettings[name] = p[0];
-    }
-    tableTouched = true;
-    return 0;
-}
-
-int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view command) {
-    const std::string rel = hwmon + "/" + file;
-    const std::string text(command.substr(0, command.find('\0')));
-    if (file == "power1_cap") {
-        unsigned long long microwatts = 0;
-        if (const int r = KStrToU32(text, microwatts); r != 0) return r;
-        long long watts = static_cast<long long>(microwatts / 1000000);
-        const long long minW = Number(hwmon + "/power1_cap_min").value_or(0) / 1000000;
-        const long long maxW = Number(hwmon + "/power1_cap_max").value_or(LLONG_MAX) / 1000000;
-        const long long defaultW = Number(hwmon + "/power1_cap_default").value_or(0) / 1000000;
-        if (watts == 0) watts = family == Family::Polaris ? defaultW : Number(rel).value_or(0) / 1000000;
-        if (watts < minW || watts > maxW) return EINVAL;
-        files[rel] = ReplaceFirstNumber(files[rel], watts * 1000000);
-        return 0;
-    }
-    long long value = 0;
-    if (file == "pwm1_enable" || file == "fan1_enable") {
-        if (const int r = KStrToInt(text, value); r != 0) return r;
-        if (file == "pwm1_enable" && (value < 0 || value > 2)) return EINVAL;
-        if (file == "fan1_enable" && (value < 0 || value > 1)) return EINVAL;
-        fanMode = file == "pwm1_enable" ? static_cast<int>(value) : (value == 1 ? 1 : 2);
-        if (Has(hwmon + "/pwm1_enable"))
-            files[hwmon + "/pwm1_enable"] = ReplaceFirstNumber(files[hwmon + "/pwm1_enable"], fanMode);
-        if (Has(hwmon + "/fan1_enable"))
-            files[hwmon + "/fan1_enable"] =
-                ReplaceFirstNumber(files[hwmon + "/fan1_enable"], fanMode == 1 ? 1 : 0);
-        return 0;
-    }
-    unsigned long long u = 0;
-    if (const int r = KStrToU32(text, u); r != 0) return r;
-    if (fanMode != 1) return EINVAL;
-    if (file == "pwm1" && u > 255) return EINVAL;
-    if (file == "fan1_target" &&
-        (static_cast<long long>(u) < Number(hwmon + "/fan1_min").value_or(0) ||
-         static_cast<long long>(u) > Number(hwmon + "/fan1_max").value_or(LLONG_MAX)))
-        return EINVAL;
-    files[rel] = ReplaceFirstNumber(files[rel], static_cast<long long>(u));
-    return 0;
-}
-
-int KernelModel::Card::WritePerformanceLevel(std::string_view command) {
-    // The kernel compares prefixes, in this order.
-    static const char* const levels[] = {"low",
-                                         "high",
-                                         "auto",
-                                         "manual",
-                                         "profile_exit",
-                                         "profile_standard",
-                                         "profile_min_sclk",
-                                         "profile_min_mclk",
-                                         "profile_peak",
-                                         "perf_determinism"};
-    for (const char* level : levels) {
-        if (StartsWith(command, level)) {
-            files["power_dpm_force_performance_level"] = std::string(level) + "\n";
-            return 0;
-        }
-    }
-    return EINVAL;
 }
 
 // ---- the model ---------------------------------------------------------------------------------
@@ -832,10 +130,12 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
     const OdTable& t = card->boot;
     const bool levelVolts = !t.sclk.empty() && t.sclk.begin()->second.mv.has_value();
     const bool curveClocks = !t.curve.empty() && t.curve.begin()->second.mhz != 0;
+    // A Navi 1x or Vega20 card without the curve prints only level 1 of OD_MCLK.
+    const bool memoryTopOnly = t.mclk.size() == 1 && t.mclk.count(1) && !levelVolts;
     Family family = Family::None;
     if (sections.count("OD_SCLK_OFFSET"))
         family = Family::Rdna4;
-    else if (curveClocks)
+    else if (curveClocks || (memoryTopOnly && !sections.count("OD_VDDGFX_OFFSET")))
         family = Family::Navi1x;
     else if (levelVolts)
         family = Family::Polaris;
@@ -845,6 +145,12 @@ bool KernelModel::AddCard(const fs::path& tree, std::string* error) {
         family = Family::Apu;
     else if (sections.count("OD_SCLK"))
         family = Family::Navi2x;
+    // Vega20 (0x66A0-0x66AF) prints what Navi 1x prints; its reset differs.
+    const std::string pciId = uevent["PCI_ID"];
+    if (family == Family::Navi1x && pciId.size() == 9) {
+        const unsigned long device = std::stoul(pciId.substr(5), nullptr, 16);
+        if (device >= 0x66A0 && device <= 0x66AF) family = Family::Vega20;
+    }
     card->family = family;
     card->overdrive = family != Family::None;
     card->staged = card->committed = card->boot;
@@ -972,6 +278,12 @@ amdgpu::ReadResult KernelModel::read(const std::string& path) {
     if (!r.found) return {ENOENT, {}};
     if (r.text) return {0, *r.text};
     if (r.names || r.card->dirs.count(r.rel)) return {EISDIR, {}};
+    if (r.card->IsPowerFile(r.rel)) {
+        // amdgpu_pm_dev_state_check (EBUSY in reset, kernel 7.0), amdgpu_pm_get_access_if_active
+        // (EPERM on a card in runtime suspend, kernel 6.13 and later).
+        if (r.card->resetting) return {EBUSY, {}};
+        if (r.card->sleeping) return {EPERM, {}};
+    }
     return {0, r.card->files.at(r.rel)};
 }
 
@@ -1017,6 +329,11 @@ int KernelModel::write(const std::string& path, std::string_view command) {
 }
 
 int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view command) {
+    if (card.IsPowerFile(rel)) {
+        // The store functions use amdgpu_pm_get_access: EBUSY in reset, else the card is resumed.
+        if (card.resetting) return EBUSY;
+        card.sleeping = false;
+    }
     int result = EACCES;
     if (rel == "pp_od_clk_voltage") {
         result = card.EditOd(command);
@@ -1032,8 +349,36 @@ int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view 
     } else if (rel == "pp_dpm_sclk" || rel == "pp_dpm_mclk" || rel == "pp_power_profile_mode") {
         result = 0;  // taken; the model does not follow forced levels or profiles
     }
-    if (result == 0) card.RenderTable();
+    card.RenderTable();  // a refused SMU13/14 edit may keep what it stored
     return result;
+}
+
+int KernelModel::wake(const std::string& device) {
+    const Resolved r = Resolve(device);
+    if (!r.found || r.card == nullptr) return ENOENT;
+    ++r.card->wakes;
+    if (r.card->wakeError != 0) return r.card->wakeError;
+    // Every amdgpu ioctl runs between pm_runtime_get_sync and pm_runtime_put_autosuspend
+    // (amdgpu_drm_ioctl): the card wakes and stays up for its autosuspend delay.
+    r.card->sleeping = false;
+    return 0;
+}
+
+void KernelModel::SetSleeping(int card, bool sleeping) { m_cards.at(card)->sleeping = sleeping; }
+bool KernelModel::Sleeping(int card) const { return m_cards.at(card)->sleeping; }
+void KernelModel::SetWakeError(int card, int error) { m_cards.at(card)->wakeError = error; }
+int KernelModel::WakeCount(int card) const { return m_cards.at(card)->wakes; }
+void KernelModel::SetResetting(int card, bool resetting) { m_cards.at(card)->resetting = resetting; }
+
+void KernelModel::SetClockLimits(int card, const std::string& clock, int level, long long min,
+                                 long long max) {
+    m_cards.at(card)->endLimits[clock + "[" + std::to_string(level) + "]"] = {min, max};
+}
+
+long long KernelModel::EffectivePowerCap(int card) const {
+    const Card& c = *m_cards.at(card);
+    if (c.effectiveCap) return *c.effectiveCap;
+    return c.hwmon.empty() ? 0 : c.Number(c.hwmon + "/power1_cap").value_or(0);
 }
 
 void KernelModel::FailNextWrite(int error, std::string pathSuffix) {

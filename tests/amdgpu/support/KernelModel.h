@@ -8,30 +8,41 @@
 // the kernel of that card's family prints it, in the capture's own spacing, unit case and NUL
 // runs (only the changed numbers move).
 //
-// What the model answers, per family (decided from the pp_od_clk_voltage text):
+// What the model answers, per family (decided from the pp_od_clk_voltage text, and for Vega20 from
+// the PCI id in uevent, as its text is Navi 1x's). The kernel function each rule follows is named
+// beside it in KernelCard.cpp (the card's rules) and KernelModel.cpp (the files around them).
 // - Every pp_od_clk_voltage write is parsed as the kernel parses it: 1 to 127 bytes, the first
 //   byte names the command (`s`, `m`, `p`, `r`, `c`, or `vc`/`vo`), so a leading space is
 //   EINVAL; numbers are read with base 0 (a leading zero is octal, `08` is EINVAL), separated by
-//   spaces or newlines; a bad token is EINVAL. A command the family does not have is ENOTSUPP
-//   (524); a value outside OD_RANGE is EINVAL.
-// - Polaris: `s|m <level> <MHz> <mV>` (any number of triples). Like the kernel, a level beyond
-//   the table or an incomplete triple is silently ignored (success, nothing changes).
-// - Navi1x: `s 0|1 <MHz>`, `m 1 <MHz>`, `vc 0..2 <MHz> <mV>`.
+//   spaces or newlines; a bad token is EINVAL. Every refusal of this file is EINVAL, a command the
+//   family does not have included (the kernel turns any error of its edit function into EINVAL);
+//   524 (ENOTSUPP) comes only from the gpu_od/fan_ctrl files.
+// - Range checks are per end: level 0 against the minimum clock's own limits, level 1 against the
+//   maximum clock's. OD_RANGE prints the minimum's floor and the maximum's ceiling, so by default
+//   both ends have the printed range; SetClockLimits() gives an end limits of its own.
+// - Polaris: `s|m <level> <MHz> <mV>` (any number of triples); a short triple or a level beyond
+//   the table is EINVAL (current kernels).
+// - Vega20 and Navi1x: `s 0|1 <MHz>`, `m 1 <MHz>`, `vc 0..2 <MHz> <mV>` where the curve is printed.
+//   A card without the curve prints no OD_VDDC_CURVE and only level 1 of OD_MCLK.
 // - Navi2x: `s 0|1`, `m 0|1`, `vo <mV>` (no range is printed for the offset, none is checked).
 // - Navi3x: as Navi2x, `vo` checked against VDDGFX_OFFSET.
 // - RDNA4: `s <offset MHz>` (exactly one number), `m 0|1`, `vo`.
 // - APU: `s 0|1`, and `p <core> 0|1 <MHz>` where the text has a CPU clock section. The APU
 //   kernels take these only while power_dpm_force_performance_level is `manual` (EINVAL
-//   otherwise) and check minimum <= maximum at the commit, not at the edit.
+//   otherwise), check only the floor for a minimum and only the ceiling for a maximum, check
+//   minimum <= maximum at the commit, refuse `r` and `c` with numbers after them, and put the
+//   clocks back to the boot values when the level goes back to `auto`.
 // - Navi1x and Navi2x refuse a minimum above the staged maximum (and a maximum below the staged
-//   minimum) edit by edit; Navi3x and RDNA4 check the table after the whole command. A refused
-//   command changes nothing (the Navi3x kernel in fact keeps what it stored before its check; the
-//   model does not copy that).
+//   minimum) edit by edit, and a refused command changes nothing. Navi3x and RDNA4 store each
+//   value as they go and check the table after the whole command: a refused command keeps what
+//   it stored before the check.
 // - Staged and committed tables: an edit changes the staged table, `c` commits it. Reads show
 //   the STAGED table, as the kernel's print functions read the table being edited, so a read-back
 //   alone cannot tell whether `c` was sent: tests ask uncommitted()/committedRead() for that.
 // - `r`: Polaris, Navi1x and the APUs reset the staged table to the boot values and need a `c`;
-//   Navi2x, Navi3x and RDNA4 reset and commit at once (RDNA3/4: the fan settings too).
+//   Vega20 stages the table the firmware holds, i.e. the last committed one, and needs a `c` too
+//   (so after a committed overclock it restores nothing); Navi2x, Navi3x and RDNA4 reset and
+//   commit at once (RDNA3/4: the fan settings too).
 // - gpu_od/fan_ctrl (RDNA3 and later): fan_curve takes `<0..4> <C> <percent>` checked against its
 //   OD_RANGE; each single-value file takes `<value>` checked against its own range. `c` commits
 //   the whole shared staged table (clocks included); `r` resets that file's own setting to boot
@@ -39,15 +50,23 @@
 // - Overdrive off (no pp_od_clk_voltage, or the kernel's lone "\n"): every edit is EINVAL.
 // - hwmon power1_cap: an unsigned decimal (base 10) in microwatts, truncated to whole watts,
 //   EINVAL outside [power1_cap_min, power1_cap_max] compared in watts, ERANGE beyond 32 bits.
-//   0 means the default cap on Polaris and "keep the current cap" on the others.
-//   Navi3x: every commit of the overdrive table (`c`, or an `r` of pp_od_clk_voltage or of a
-//   fan_ctrl file) puts power1_cap back to power1_cap_default, as the RDNA3 kernel may drop a
-//   cap set before other changes.
-// - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (0..255) and fan1_target
-//   (fan1_min..fan1_max) are EINVAL unless the mode is manual (1).
+//   0 means the default cap on Polaris; elsewhere it is checked against the minimum first (EINVAL
+//   when that is above 0) and then keeps the current cap.
+//   Navi3x and RDNA4 keep a cap above the default in the overdrive table: every commit of that
+//   table (`c`, or an `r` of pp_od_clk_voltage or of a fan_ctrl file) drops the effective cap to
+//   the default while power1_cap keeps printing the cached value. EffectivePowerCap() tells the
+//   cap the card runs.
+// - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (0..255) is EINVAL and
+//   fan1_target (fan1_min..fan1_max) ENODATA unless the mode is manual (1).
 // - power_dpm_force_performance_level takes the kernel's level names (`auto`, `low`, `high`,
-//   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`, and
-//   `profile_exit`, `perf_determinism`), compared as the kernel does, by prefix; else EINVAL.
+//   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`,
+//   `profile_exit`, `perf_determinism`), each as the whole word (a trailing newline allowed);
+//   else EINVAL.
+// - Runtime power management (kernel 6.13 and later): a card put to sleep with SetSleeping()
+//   answers reads of its power files (pp_*, power_dpm_*, gpu_od/, hwmon values) with EPERM
+//   instead of waking; a write wakes it, and so does wake() (the runtime's amdgpu query through
+//   the card's render node) unless SetWakeError() makes that query fail. A card put into reset
+//   with SetResetting() answers reads and writes of those files with EBUSY (kernel 7.0).
 // - Any other existing file is read-only: EACCES. A missing file is ENOENT.
 // - Synthesised like a live kernel when the tree lacks them: device/vendor, device,
 //   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
@@ -71,7 +90,7 @@ namespace kernelmodel {
 
 inline constexpr int kENOTSUPP = 524;  // the kernel's own code, not in userspace errno.h
 
-enum class Family { None, Polaris, Navi1x, Navi2x, Navi3x, Rdna4, Apu };
+enum class Family { None, Polaris, Vega20, Navi1x, Navi2x, Navi3x, Rdna4, Apu };
 const char* FamilyName(Family family);
 
 struct WriteRecord {
@@ -94,6 +113,8 @@ public:
     amdgpu::ReadResult read(const std::string& path) override;
     int write(const std::string& path, std::string_view command) override;
     int list(const std::string& dir, std::vector<std::string>& names) override;
+    // The runtime's query through the card's render node: it wakes a sleeping card.
+    int wake(const std::string& device) override;
 
     int CardCount() const;
     Family FamilyOf(int card) const;
@@ -121,6 +142,19 @@ public:
     // Replaces a file's bytes as if the kernel now printed them (for broken-text tests).
     void SetFile(int card, const std::string& relative, std::string bytes);
     void SetPerformanceLevel(int card, const std::string& level);
+    // Runtime suspend: reads of the card's power files answer EPERM until a write or a wake().
+    void SetSleeping(int card, bool sleeping);
+    bool Sleeping(int card) const;
+    // The render-node query fails with this error (0: it wakes the card), and how often it ran.
+    void SetWakeError(int card, int error);
+    int WakeCount(int card) const;
+    // A reset in progress: reads and writes of the card's power files answer EBUSY.
+    void SetResetting(int card, bool resetting);
+    // The limits of one end of a clock ("SCLK" or "MCLK", level 0 or 1), where they are narrower
+    // than the printed OD_RANGE.
+    void SetClockLimits(int card, const std::string& clock, int level, long long min, long long max);
+    // The power cap the card runs, in microwatts (power1_cap may show a cached one).
+    long long EffectivePowerCap(int card) const;
 
     // The overdrive table: staged edits not yet committed.
     bool Uncommitted(int card) const;

@@ -1,0 +1,317 @@
+#include "KernelCard.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+
+namespace kernelmodel {
+
+namespace {
+
+bool IsRdna3Plus(Family f) { return f == Family::Navi3x || f == Family::Rdna4; }
+
+// s/m pairs `<0|1> <MHz>` on the SMU generations, each end checked against its own limits
+// (navi10_od_setting_check_range, sienna_cichlid_get_od_setting_range,
+// smu_v13_0_0_get_od_setting_limits, smu_v14_0_2_get_od_setting_limits: GFXCLK_FMIN's limits for
+// level 0, GFXCLK_FMAX's for level 1).
+// perEdit (navi10_od_edit_dpm_table, sienna_cichlid_od_edit_dpm_table): a minimum above the
+// stored maximum is refused at its edit and the command changes nothing. Otherwise
+// (smu_v13_0_0_od_edit_dpm_table, smu_v13_0_7_od_edit_dpm_table, smu_v14_0_2_od_edit_dpm_table)
+// each value is stored into the table as it comes and minimum <= maximum is checked after the
+// command: `levels` keeps what was stored before a refusal.
+template <class Limits>
+int EditPairs(std::map<int, Level>& levels, const std::vector<long long>& p, Limits&& limitsOf,
+              const std::set<int>& allowed, bool perEdit) {
+    if (p.empty() || p.size() % 2 != 0) return EINVAL;
+    std::map<int, Level> copy = levels;
+    std::map<int, Level>& edited = perEdit ? copy : levels;
+    auto crossed = [&] { return edited.count(0) && edited.count(1) && edited[0].mhz > edited[1].mhz; };
+    for (std::size_t i = 0; i < p.size(); i += 2) {
+        if (p[i] < INT_MIN || p[i] > INT_MAX || !allowed.count(static_cast<int>(p[i]))) return EINVAL;
+        const int level = static_cast<int>(p[i]);
+        const std::optional<Range> range = limitsOf(level);
+        if (range && !range->Holds(p[i + 1])) return EINVAL;
+        edited[level].mhz = p[i + 1];
+        if (perEdit && crossed()) return EINVAL;
+    }
+    if (crossed()) return EINVAL;
+    levels = edited;
+    return 0;
+}
+
+}  // namespace
+
+int KernelModel::Card::EditOd(std::string_view command) {
+    // amdgpu_set_pp_od_clk_voltage: the buffer is a C string of at most 127 bytes.
+    if (command.empty() || command.size() > 127) return EINVAL;
+    command = command.substr(0, command.find('\0'));
+    if (command.empty()) return EINVAL;
+    std::size_t skip = 1;
+    char type = command[0];
+    if (StartsWith(command, "vc"))
+        type = 'v', skip = 2;
+    else if (StartsWith(command, "vo"))
+        type = 'o', skip = 2;
+    else if (std::string_view("smprc").find(type) == std::string_view::npos)
+        return EINVAL;
+    std::size_t i = skip;
+    while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
+    std::vector<long long> p;
+    if (ParseParams(command.substr(i), p) != 0) return EINVAL;
+
+    if (!overdrive) return EINVAL;
+    if (family == Family::Apu) {
+        // vangogh_od_edit_dpm_table, smu_v13_0_4/5_od_edit_dpm_table, yellow_carp_od_edit_dpm_table,
+        // renoir_od_edit_dpm_table: edits only in the manual level (smu_od_edit_dpm_table passes
+        // them on; the APU functions refuse any other level), and `r`/`c` take no numbers.
+        const auto it = files.find("power_dpm_force_performance_level");
+        if (it == files.end() || Trim(it->second.substr(0, it->second.find('\0'))) != "manual") return EINVAL;
+        if ((type == 'r' || type == 'c') && !p.empty()) return EINVAL;
+    }
+
+    // amdgpu_set_pp_od_clk_voltage turns every error of the family's edit function into EINVAL.
+    const int result = EditOdTable(type, p);
+    return result == 0 ? 0 : EINVAL;
+}
+
+int KernelModel::Card::EditOdTable(char type, const std::vector<long long>& p) {
+    // smu7_odn_edit_dpm_table (Polaris), navi10_od_edit_dpm_table and the APU functions stage the
+    // boot table and need a commit; vega20_odn_edit_dpm_table copies the overdrive table back from
+    // the firmware (the last committed one) and needs a commit; sienna_cichlid, smu_v13_0_0/7 and
+    // smu_v14_0_2 restore the boot table and fall through to the commit.
+    const bool resetNeedsCommit = family == Family::Polaris || family == Family::Navi1x ||
+                                  family == Family::Vega20 || family == Family::Apu;
+    if (type == 'r') {
+        const auto fan = staged.fanCurve;
+        const auto settings = staged.fanSettings;
+        staged = family == Family::Vega20 ? committed : boot;
+        if (!IsRdna3Plus(family)) staged.fanCurve = fan, staged.fanSettings = settings;
+        if (!resetNeedsCommit) Commit();
+        tableTouched = true;
+        return 0;
+    }
+    if (type == 'c') {
+        if (family == Family::Apu) {
+            for (const auto* m : {&staged.sclk, &staged.cclk}) {
+                if (m->count(0) && m->count(1) && m->at(0).mhz > m->at(1).mhz) return EINVAL;
+            }
+        }
+        Commit();
+        return 0;
+    }
+
+    OdTable edited = staged;
+    int result = EINVAL;
+    bool keepOnRefusal = false;
+    auto limits = [&](const char* clock) {
+        return [this, clock](int level) { return EndLimits(clock, level); };
+    };
+    switch (family) {
+        case Family::Polaris:
+            if (type == 's' || type == 'm') {
+                auto& levels = type == 's' ? edited.sclk : edited.mclk;
+                const auto clock = RangeOf(type == 's' ? "SCLK" : "MCLK");
+                const auto volt = RangeOf("VDDC");
+                result = p.empty() ? EINVAL : 0;
+                for (std::size_t k = 0; k < p.size(); k += 3) {
+                    // smu7_odn_edit_dpm_table (current kernels): a short triple or a level beyond
+                    // the table is refused.
+                    if (k + 3 > p.size() || p[k] < 0 || !levels.count(static_cast<int>(p[k]))) {
+                        result = EINVAL;
+                        break;
+                    }
+                    if ((clock && !clock->Holds(p[k + 1])) || (volt && !volt->Holds(p[k + 2]))) {
+                        result = EINVAL;
+                        break;
+                    }
+                    levels[static_cast<int>(p[k])] = {p[k + 1], p[k + 2]};
+                }
+            }
+            break;
+        case Family::Navi1x:
+        case Family::Vega20:
+            if (type == 's')
+                result = EditPairs(edited.sclk, p, limits("SCLK"), {0, 1}, true);
+            else if (type == 'm')
+                result = EditPairs(edited.mclk, p, limits("MCLK"), {1}, true);
+            else if (type == 'v' && !staged.curve.empty()) {
+                result = EINVAL;
+                if (p.size() == 3 && p[0] >= 0 && p[0] <= 2) {
+                    const std::string n = std::to_string(p[0]);
+                    const auto clock = RangeOf("VDDC_CURVE_SCLK[" + n + "]");
+                    const auto volt = RangeOf("VDDC_CURVE_VOLT[" + n + "]");
+                    if ((!clock || clock->Holds(p[1])) && (!volt || volt->Holds(p[2]))) {
+                        edited.curve[static_cast<int>(p[0])] = {p[1], p[2]};
+                        result = 0;
+                    }
+                }
+            }
+            break;
+        case Family::Navi2x:
+        case Family::Navi3x:
+        case Family::Rdna4:
+            if (type == 's' && family == Family::Rdna4) {
+                const auto range = RangeOf("SCLK_OFFSET");
+                result = (p.size() == 1 && (!range || range->Holds(p[0]))) ? 0 : EINVAL;
+                if (result == 0) edited.sclkOffset = p[0];
+            } else if (type == 's') {
+                result = EditPairs(edited.sclk, p, limits("SCLK"), {0, 1}, family == Family::Navi2x);
+                keepOnRefusal = family != Family::Navi2x;
+            } else if (type == 'm') {
+                result = EditPairs(edited.mclk, p, limits("MCLK"), {0, 1}, family == Family::Navi2x);
+                keepOnRefusal = family != Family::Navi2x;
+            } else if (type == 'o') {
+                const auto range = RangeOf("VDDGFX_OFFSET");
+                result = (p.size() == 1 && (family == Family::Navi2x || !range || range->Holds(p[0])))
+                             ? 0
+                             : EINVAL;
+                // Navi2x keeps the offset in a 16-bit field and checks nothing.
+                if (result == 0)
+                    edited.vddgfxOffset = family == Family::Navi2x ? static_cast<int16_t>(p[0]) : p[0];
+            }
+            break;
+        case Family::Apu: {
+            // A minimum is checked against the floor only (gfx_default_hard_min_freq), a maximum
+            // against the ceiling only (gfx_default_soft_max_freq); their order at the commit.
+            auto within = [](const std::optional<Range>& range, long long level, long long mhz) {
+                if (!range) return true;
+                return level == 0 ? mhz >= range->min : mhz <= range->max;
+            };
+            if (type == 's') {
+                if (p.size() == 2 && (p[0] == 0 || p[0] == 1) && within(RangeOf("SCLK"), p[0], p[1])) {
+                    edited.sclk[static_cast<int>(p[0])].mhz = p[1];
+                    result = 0;
+                }
+            } else if (type == 'p' && !staged.cclk.empty()) {
+                if (p.size() == 3 && p[0] >= 0 && p[0] < 4 && (p[1] == 0 || p[1] == 1) &&
+                    within(RangeOf("CCLK"), p[1], p[2])) {
+                    edited.cclk[static_cast<int>(p[1])].mhz = p[2];
+                    result = 0;
+                }
+            }
+            break;
+        }
+        case Family::None:
+            break;
+    }
+    if (result != 0 && !keepOnRefusal) return result;
+    staged = edited;
+    tableTouched = true;
+    return result;
+}
+
+int KernelModel::Card::EditFan(const std::string& name, std::string_view command) {
+    // parse_input_od_command_lines: at most 127 bytes, leading white space skipped.
+    if (command.size() > 127) return EINVAL;
+    command = command.substr(0, command.find('\0'));
+    std::size_t i = 0;
+    while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
+    command.remove_prefix(i);
+    if (!command.empty() && command[0] == 'c') {
+        Commit();
+        return 0;
+    }
+    if (!command.empty() && command[0] == 'r') {
+        if (name == "fan_curve")
+            staged.fanCurve = boot.fanCurve;
+        else if (boot.fanSettings.count(name))
+            staged.fanSettings[name] = boot.fanSettings.at(name);
+        Commit();
+        return 0;
+    }
+    std::vector<long long> p;
+    if (ParseParams(command, p) != 0) return EINVAL;
+    if (name == "fan_curve") {
+        const auto temp = RangeOf("fan_curve/FAN_CURVE(hotspot temp)");
+        const auto speed = RangeOf("fan_curve/FAN_CURVE(fan speed)");
+        if (p.size() != 3 || p[0] < 0 || p[0] > 4) return EINVAL;
+        if ((temp && !temp->Holds(p[1])) || (speed && !speed->Holds(p[2]))) return EINVAL;
+        staged.fanCurve[static_cast<int>(p[0])] = {p[1], p[2]};
+    } else {
+        std::optional<Range> range;
+        for (const auto& [key, r] : ranges) {
+            if (StartsWith(key, name + "/")) range = r;
+        }
+        if (p.size() != 1 || (range && !range->Holds(p[0]))) return EINVAL;
+        staged.fanSettings[name] = p[0];
+    }
+    tableTouched = true;
+    return 0;
+}
+
+int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view command) {
+    const std::string rel = hwmon + "/" + file;
+    const std::string text(command.substr(0, command.find('\0')));
+    if (file == "power1_cap") {
+        unsigned long long microwatts = 0;
+        if (const int r = KStrToU32(text, microwatts); r != 0) return r;
+        long long watts = static_cast<long long>(microwatts / 1000000);
+        const long long minW = Number(hwmon + "/power1_cap_min").value_or(0) / 1000000;
+        const long long maxW = Number(hwmon + "/power1_cap_max").value_or(LLONG_MAX) / 1000000;
+        const long long defaultW = Number(hwmon + "/power1_cap_default").value_or(0) / 1000000;
+        // pp_set_power_limit (powerplay): 0 is the default cap. smu_set_power_limit checks the
+        // range first, so 0 is EINVAL where the minimum is above 0, and otherwise keeps the
+        // current cap.
+        if (watts == 0 && family == Family::Polaris) watts = defaultW;
+        if (watts < minW || watts > maxW) return EINVAL;
+        if (watts == 0) watts = Number(rel).value_or(0) / 1000000;
+        files[rel] = ReplaceFirstNumber(files[rel], watts * 1000000);
+        effectiveCap.reset();
+        return 0;
+    }
+    long long value = 0;
+    if (file == "pwm1_enable" || file == "fan1_enable") {
+        if (const int r = KStrToInt(text, value); r != 0) return r;
+        if (file == "pwm1_enable" && (value < 0 || value > 2)) return EINVAL;
+        if (file == "fan1_enable" && (value < 0 || value > 1)) return EINVAL;
+        fanMode = file == "pwm1_enable" ? static_cast<int>(value) : (value == 1 ? 1 : 2);
+        if (Has(hwmon + "/pwm1_enable"))
+            files[hwmon + "/pwm1_enable"] = ReplaceFirstNumber(files[hwmon + "/pwm1_enable"], fanMode);
+        if (Has(hwmon + "/fan1_enable"))
+            files[hwmon + "/fan1_enable"] =
+                ReplaceFirstNumber(files[hwmon + "/fan1_enable"], fanMode == 1 ? 1 : 0);
+        return 0;
+    }
+    unsigned long long u = 0;
+    if (const int r = KStrToU32(text, u); r != 0) return r;
+    // amdgpu_hwmon_set_fan1_target: ENODATA outside manual mode; amdgpu_hwmon_set_pwm1: EINVAL.
+    if (fanMode != 1) return file == "fan1_target" ? ENODATA : EINVAL;
+    if (file == "pwm1" && u > 255) return EINVAL;
+    if (file == "fan1_target" &&
+        (static_cast<long long>(u) < Number(hwmon + "/fan1_min").value_or(0) ||
+         static_cast<long long>(u) > Number(hwmon + "/fan1_max").value_or(LLONG_MAX)))
+        return EINVAL;
+    files[rel] = ReplaceFirstNumber(files[rel], static_cast<long long>(u));
+    return 0;
+}
+
+int KernelModel::Card::WritePerformanceLevel(std::string_view command) {
+    // amdgpu_set_power_dpm_force_performance_level compares the whole word (sysfs_streq: one
+    // trailing newline allowed).
+    static const char* const levels[] = {"low",
+                                         "high",
+                                         "auto",
+                                         "manual",
+                                         "profile_exit",
+                                         "profile_standard",
+                                         "profile_min_sclk",
+                                         "profile_min_mclk",
+                                         "profile_peak",
+                                         "perf_determinism"};
+    std::string_view word = command;
+    if (!word.empty() && word.back() == '\n') word.remove_suffix(1);
+    for (const char* level : levels) {
+        if (word != level) continue;
+        files["power_dpm_force_performance_level"] = std::string(level) + "\n";
+        // vangogh_set_performance_level, smu_v13_0_4/5_set_performance_level,
+        // yellow_carp_set_performance_level: `auto` puts the clocks back to their defaults.
+        if (family == Family::Apu && word == "auto") {
+            staged = committed = boot;
+            tableTouched = true;
+        }
+        return 0;
+    }
+    return EINVAL;
+}
+
+}  // namespace kernelmodel

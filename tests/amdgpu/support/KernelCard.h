@@ -1,0 +1,97 @@
+#pragma once
+// One card of the kernel model: its files, its overdrive table (boot, staged, committed) and the
+// rules its family's kernel follows when a file is written. The kernel function each rule follows
+// is named beside it.
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "KernelModel.h"
+#include "KernelText.h"
+
+namespace kernelmodel {
+
+// ---- the card ----------------------------------------------------------------------------------
+
+struct KernelModel::Card {
+    int index = 0;
+    Family family = Family::None;
+    bool removed = false;
+    std::map<std::string, std::string> files;  // relative to the device folder -> current bytes
+    std::set<std::string> dirs;                // "" is the device folder itself
+    std::vector<std::string> connectors;       // "card<N>-DP-1", ...
+    std::string hwmon;                         // "hwmon/hwmon<M>", empty without one
+    bool overdrive = false;                    // pp_od_clk_voltage prints a table
+    std::string odTemplate;
+    std::map<std::string, std::string> fanTemplates;  // fan_ctrl file name -> its original text
+    std::map<std::string, Range> ranges;              // OD_RANGE keys and "<fan file>/<KEY>"
+    OdTable boot, staged, committed;
+    bool tableTouched = false;
+    int fanMode = 2;  // 0 none, 1 manual, 2 automatic
+    bool sleeping = false;
+    bool resetting = false;
+    int wakeError = 0;
+    int wakes = 0;
+    std::map<std::string, Range> endLimits;  // "SCLK[0]" -> the limits of that end
+    std::optional<long long> effectiveCap;   // where it differs from what power1_cap prints
+
+    bool Has(const std::string& rel) const { return files.count(rel) != 0; }
+    std::optional<long long> Number(const std::string& rel) const {
+        const auto it = files.find(rel);
+        return it == files.end() ? std::nullopt : FirstNumber(it->second);
+    }
+    std::optional<Range> RangeOf(const std::string& key) const {
+        const auto it = ranges.find(key);
+        if (it == ranges.end()) return std::nullopt;
+        return it->second;
+    }
+
+    void RenderTable() {
+        if (!tableTouched) return;
+        if (overdrive) files["pp_od_clk_voltage"] = RenderOd(odTemplate, staged);
+        for (const auto& [name, tmpl] : fanTemplates)
+            files["gpu_od/fan_ctrl/" + name] = RenderFan(name, tmpl, staged);
+    }
+
+    // Limits of one end of a clock: its own where a test gave them, else the printed range.
+    std::optional<Range> EndLimits(const std::string& clock, int level) const {
+        const auto it = endLimits.find(clock + "[" + std::to_string(level) + "]");
+        return it != endLimits.end() ? std::optional(it->second) : RangeOf(clock);
+    }
+
+    // The files amdgpu_pm.c serves: their show functions go through amdgpu_pm_get_access_if_active
+    // (EPERM on a sleeping card from 6.13) and amdgpu_pm_dev_state_check (EBUSY in reset, 7.0).
+    // The hwmon names and labels are answered without the card.
+    bool IsPowerFile(const std::string& rel) const {
+        if (StartsWith(rel, "pp_") || StartsWith(rel, "power_dpm_") || StartsWith(rel, "gpu_od/"))
+            return true;
+        if (hwmon.empty() || !StartsWith(rel, hwmon + "/")) return false;
+        const std::string file = rel.substr(hwmon.size() + 1);
+        return file != "name" && !file.ends_with("_label");
+    }
+
+    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the default is the
+    // overdrive table's Ppt, so uploading that table (smu_v13_0_0_od_edit_dpm_table,
+    // smu_v14_0_2_od_edit_dpm_table, PP_OD_COMMIT_DPM_TABLE) drops the effective cap back to the
+    // default while smu->current_power_limit, which power1_cap prints, keeps the chosen one.
+    void Commit() {
+        committed = staged;
+        tableTouched = true;
+        if ((family != Family::Navi3x && family != Family::Rdna4) || hwmon.empty()) return;
+        const auto defaultCap = Number(hwmon + "/power1_cap_default");
+        const auto cap = effectiveCap ? effectiveCap : Number(hwmon + "/power1_cap");
+        if (defaultCap && cap && *cap > *defaultCap) effectiveCap = *defaultCap;
+    }
+
+    int EditOd(std::string_view command);
+    int EditOdTable(char type, const std::vector<long long>& p);
+    int EditFan(const std::string& name, std::string_view command);
+    int WriteHwmon(const std::string& file, std::string_view command);
+    int WritePerformanceLevel(std::string_view command);
+};
+
+}  // namespace kernelmodel
