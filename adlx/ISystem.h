@@ -7,6 +7,7 @@ class IADLXGPUList;
 class IADLXDisplayServices;
 class IADLX3DSettingsServices;
 class IADLXGPUTuningServices;
+class IADLXGPUMetricsServices;
 
 class IADLXGPU : public IADLXInterface {
 public:
@@ -47,6 +48,8 @@ public:
     virtual ADLX_RESULT GetDisplaysServices(IADLXDisplayServices** ppDisplayServices) = 0;
     virtual ADLX_RESULT Get3DSettingsServices(IADLX3DSettingsServices** pp3DSettingsServices) = 0;
     virtual ADLX_RESULT GetGPUTuningServices(IADLXGPUTuningServices** ppGPUTuningServices) = 0;
+    // Added last, so a runtime built against the earlier list keeps every slot above in place.
+    virtual ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** ppGPUMetricsServices) = 0;
 
 protected:
     ~IADLXSystem() = default;

@@ -70,6 +70,9 @@ public:
     ADLX_RESULT GetGPUTuningServices(IADLXGPUTuningServices** pp) override {
         return give(pp, [] { return makeGpuTuningServices(); });
     }
+    ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** pp) override {
+        return give(pp, [] { return makeGpuMetricsServices(); });
+    }
 
 private:
     template <class Iface, class Make>

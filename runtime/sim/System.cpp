@@ -85,6 +85,12 @@ public:
             return ADLX_OK;
         });
     }
+    ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** pp) override {
+        return handOut(*this, "GetGPUMetricsServices", "", -1, pp, [](IADLXGPUMetricsServices*& out) {
+            out = makeGpuMetricsServices();
+            return ADLX_OK;
+        });
+    }
 
     // Not reference counted and never handed out through QueryInterface.
     IADLXInterface* asInterface() override { return nullptr; }

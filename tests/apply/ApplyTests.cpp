@@ -186,7 +186,7 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
          {"--apply", profile, "--force"},
          2,
          "tachyon: unknown option --force\nUsage: tachyon"},
-        {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply\n"},
+        {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply or --status\n"},
         {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
         {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
     };
