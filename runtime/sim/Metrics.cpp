@@ -59,7 +59,8 @@ Readings readingsOf(const Gpu& g, long long phase) {
                                   : 1.0;
     const double voltageShare =
         g.gfx.voltage.factory > 0 ? static_cast<double>(g.gfx.voltage.value) / g.gfx.voltage.factory : 1.0;
-    const double demand = std::max(0, s.boardPower) * (0.12 + 0.88 * load) * clockShare * voltageShare * voltageShare;
+    const double demand =
+        std::max(0, s.boardPower) * (0.12 + 0.88 * load) * clockShare * voltageShare * voltageShare;
     const double cap = std::max(0, s.boardPower) * capShare;
     const double power = std::min(demand, cap);
     // Held at its cap, the card clocks down as far as the cap asks.
@@ -75,8 +76,9 @@ Readings readingsOf(const Gpu& g, long long phase) {
     r.hotspot = tenths(r.edge + 4 + 14 * load);
     r.memory = tenths(r.edge + 8);
     // Without a curve of its own the fan runs the board's fixed one: 20 % up to 40 °C, then 2 % a degree.
-    const double percent = g.fan.supported && !g.fan.curve.empty() ? curveSpeed(g.fan, r.edge)
-                                                                   : std::clamp(20 + (r.edge - 40) * 2, 20.0, 100.0);
+    const double percent = g.fan.supported && !g.fan.curve.empty()
+                               ? curveSpeed(g.fan, r.edge)
+                               : std::clamp(20 + (r.edge - 40) * 2, 20.0, 100.0);
     r.fanPercent = tenths(std::clamp(percent, 0.0, 100.0));
     r.fanRpm = static_cast<int>(std::lround(r.fanPercent * std::max(0, s.fanMaxRpm) / 100));
     r.usage = static_cast<int>(std::lround(load * 100));
@@ -141,7 +143,9 @@ public:
     ADLX_RESULT GetMemoryClock(adlx_double* out) override {
         return reading("GetMemoryClock", out, &Sensors::memoryClock, &Readings::memoryClock);
     }
-    ADLX_RESULT IsSupportedPower(adlx_bool* out) override { return supported("IsSupportedPower", out, &Sensors::power); }
+    ADLX_RESULT IsSupportedPower(adlx_bool* out) override {
+        return supported("IsSupportedPower", out, &Sensors::power);
+    }
     ADLX_RESULT GetPower(adlx_double* out) override {
         return reading("GetPower", out, &Sensors::power, &Readings::power);
     }

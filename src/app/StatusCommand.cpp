@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 #include "device/ADLXHelper.h"
@@ -85,7 +86,8 @@ QString PciText(const PciIds& ids) {
                                            device.isEmpty() ? QStringLiteral("?") : device);
     };
     if (!ids.vendor.isEmpty() || !ids.device.isEmpty()) parts << pair(ids.vendor, ids.device);
-    if (!ids.subsystemVendor.isEmpty()) parts << QStringLiteral("subsystem ") + pair(ids.subsystemVendor, ids.subsystemDevice);
+    if (!ids.subsystemVendor.isEmpty())
+        parts << QStringLiteral("subsystem ") + pair(ids.subsystemVendor, ids.subsystemDevice);
     if (!ids.revision.isEmpty()) parts << QStringLiteral("revision ") + ids.revision;
     return parts.join(QStringLiteral(", "));
 }
@@ -105,30 +107,44 @@ QJsonObject PciJson(const PciIds& ids) {
 
 void ReadIdentity(const adlx::InterfacePtr<IADLXGPU>& gpu, GpuStatus& s) {
     const char* text = nullptr;
-    if (gpu->Name(&text) == ADLX_OK && text != nullptr) s.name = QString::fromLocal8Bit(text);
-    else s.unreadable << QStringLiteral("name");
+    if (gpu->Name(&text) == ADLX_OK && text != nullptr)
+        s.name = QString::fromLocal8Bit(text);
+    else
+        s.unreadable << QStringLiteral("name");
     text = nullptr;
-    if (gpu->PNPString(&text) == ADLX_OK && text != nullptr) s.pnp = QString::fromLocal8Bit(text);
-    else s.unreadable << QStringLiteral("pnp");
+    if (gpu->PNPString(&text) == ADLX_OK && text != nullptr)
+        s.pnp = QString::fromLocal8Bit(text);
+    else
+        s.unreadable << QStringLiteral("pnp");
     // A GPU of the older interface has no multi-GPU role to tell.
     if (auto gpu1 = gpu.query<IADLXGPU1>()) {
         ADLX_MGPU_MODE mode = MGPU_NONE;
-        if (gpu1->MultiGPUMode(&mode) == ADLX_OK) s.primary = mode == MGPU_PRIMARY;
-        else s.unreadable << QStringLiteral("primary");
+        if (gpu1->MultiGPUMode(&mode) == ADLX_OK)
+            s.primary = mode == MGPU_PRIMARY;
+        else
+            s.unreadable << QStringLiteral("primary");
     }
 }
 
 // ---- Tuning: the values the window's Tuning and Fan pages show, asked the way its probe asks.
 
+// A value of the report a feature holds, for the feature's question to name when it fails.
+struct Shown {
+    const char* key;
+    const char* label;
+};
+
 // A feature the GPU offers, as the window decides it: the services say yes and its interface can
-// be had. A question that fails leaves it unknown.
+// be had. A question that fails leaves it unknown, and its values unavailable.
 template <typename Tuning>
-adlx::InterfacePtr<Tuning> Feature(IADLXGPUTuningServices* services, IADLXGPU* gpu,
+adlx::InterfacePtr<Tuning> Feature(GpuStatus& s, IADLXGPUTuningServices* services, IADLXGPU* gpu,
                                    ADLX_RESULT (IADLXGPUTuningServices::*question)(IADLXGPU*, adlx_bool*),
-                                   tuning::TuningGetter getter, bool& unknown) {
+                                   tuning::TuningGetter getter, std::initializer_list<Shown> values,
+                                   bool& unknown) {
     adlx_bool supported = false;
     if ((services->*question)(gpu, &supported) != ADLX_OK) {
         unknown = true;
+        for (const Shown& value : values) s.Failed(s.tuning, value.key, value.label);
         return {};
     }
     if (!supported) return {};
@@ -159,7 +175,8 @@ void ReadFanCurve(GpuStatus& s, IADLXManualFanTuning* fan) {
         if (states->At(i, state.put()) != ADLX_OK) state.detach();
         adlx_int speed = 0;
         adlx_int temperature = 0;
-        whole = state && state->GetFanSpeed(&speed) == ADLX_OK && state->GetTemperature(&temperature) == ADLX_OK;
+        whole =
+            state && state->GetFanSpeed(&speed) == ADLX_OK && state->GetTemperature(&temperature) == ADLX_OK;
         points.append(QJsonObject{{QStringLiteral("temperature_c"), temperature},
                                   {QStringLiteral("speed_percent"), speed}});
         text << QStringLiteral("%1 °C %2 %").arg(temperature).arg(speed);
@@ -174,7 +191,8 @@ void ReadZeroRpm(GpuStatus& s, IADLXManualFanTuning* fan) {
     if (!supported) return;
     adlx_bool enabled = false;
     if (fan->GetZeroRPMState(&enabled) != ADLX_OK) return s.Failed(s.tuning, "zero_rpm", "Zero RPM");
-    s.Add(s.tuning, {"zero_rpm", "Zero RPM", enabled, enabled ? QStringLiteral("on") : QStringLiteral("off")});
+    s.Add(s.tuning,
+          {"zero_rpm", "Zero RPM", enabled, enabled ? QStringLiteral("on") : QStringLiteral("off")});
 }
 
 void ReadTuning(IADLXGPUTuningServices* services, IADLXGPU* gpu, GpuStatus& s) {
@@ -183,19 +201,34 @@ void ReadTuning(IADLXGPUTuningServices* services, IADLXGPU* gpu, GpuStatus& s) {
         return;
     }
     bool unknown = false;
-    const auto gfx = Feature<IADLXManualGraphicsTuning2>(services, gpu, &IADLXGPUTuningServices::IsSupportedManualGFXTuning,
-                                                         &IADLXGPUTuningServices::GetManualGFXTuning, unknown);
-    const auto vram = Feature<IADLXManualVRAMTuning2>(services, gpu, &IADLXGPUTuningServices::IsSupportedManualVRAMTuning,
-                                                      &IADLXGPUTuningServices::GetManualVRAMTuning, unknown);
-    const auto power = Feature<IADLXManualPowerTuning>(services, gpu, &IADLXGPUTuningServices::IsSupportedManualPowerTuning,
-                                                       &IADLXGPUTuningServices::GetManualPowerTuning, unknown);
-    const auto fan = Feature<IADLXManualFanTuning>(services, gpu, &IADLXGPUTuningServices::IsSupportedManualFanTuning,
-                                                   &IADLXGPUTuningServices::GetManualFanTuning, unknown);
+    const auto gfx = Feature<IADLXManualGraphicsTuning2>(s, services, gpu,
+                                                         &IADLXGPUTuningServices::IsSupportedManualGFXTuning,
+                                                         &IADLXGPUTuningServices::GetManualGFXTuning,
+                                                         {{"gpu_min_clock_mhz", "GPU minimum clock"},
+                                                          {"gpu_max_clock_mhz", "GPU maximum clock"},
+                                                          {"voltage_mv", "Voltage"}},
+                                                         unknown);
+    const auto vram = Feature<IADLXManualVRAMTuning2>(
+        s, services, gpu, &IADLXGPUTuningServices::IsSupportedManualVRAMTuning,
+        &IADLXGPUTuningServices::GetManualVRAMTuning, {{"memory_max_clock_mhz", "Memory maximum clock"}},
+        unknown);
+    const auto fan =
+        Feature<IADLXManualFanTuning>(s, services, gpu, &IADLXGPUTuningServices::IsSupportedManualFanTuning,
+                                      &IADLXGPUTuningServices::GetManualFanTuning,
+                                      {{"fan_curve", "Fan curve"}, {"zero_rpm", "Zero RPM"}}, unknown);
     // Overdrive is what opens the clocks, the voltage, the memory clock and the fan curve; the
     // power limit is there without it.
-    if (gfx || vram || fan) s.overdrive = true;
-    else if (!unknown) s.overdrive = false;
-    if (unknown) s.unreadable << QStringLiteral("overdrive");
+    if (gfx || vram || fan)
+        s.overdrive = true;
+    else if (!unknown)
+        s.overdrive = false;
+    else
+        s.unreadable << QStringLiteral("overdrive");
+    bool powerUnknown = false;
+    const auto power = Feature<IADLXManualPowerTuning>(
+        s, services, gpu, &IADLXGPUTuningServices::IsSupportedManualPowerTuning,
+        &IADLXGPUTuningServices::GetManualPowerTuning, {{"power_limit_percent", "Power limit"}},
+        powerUnknown);
 
     if (gfx) {
         TuningValue(s, "gpu_min_clock_mhz", "GPU minimum clock", gfx.get(),
@@ -210,8 +243,8 @@ void ReadTuning(IADLXGPUTuningServices* services, IADLXGPU* gpu, GpuStatus& s) {
     }
     // The driver holds an offset; the window shows it as a percentage of the standard limit.
     if (power) {
-        TuningValue(s, "power_limit_percent", "Power limit", power.get(), &IADLXManualPowerTuning::GetPowerLimit,
-                    "%", 100);
+        TuningValue(s, "power_limit_percent", "Power limit", power.get(),
+                    &IADLXManualPowerTuning::GetPowerLimit, "%", 100);
     }
     if (fan) {
         ReadFanCurve(s, fan.get());
@@ -234,24 +267,26 @@ struct MetricRow {
 const MetricRow kMetricRows[] = {
     {"temperature_edge_c", "Temperature (edge)", "°C", 1, &IADLXGPUMetrics::IsSupportedTemperature,
      &IADLXGPUMetrics::GetTemperature, nullptr},
-    {"temperature_hotspot_c", "Temperature (hotspot)", "°C", 1, &IADLXGPUMetrics::IsSupportedHotspotTemperature,
-     &IADLXGPUMetrics::GetHotspotTemperature, nullptr},
+    {"temperature_hotspot_c", "Temperature (hotspot)", "°C", 1,
+     &IADLXGPUMetrics::IsSupportedHotspotTemperature, &IADLXGPUMetrics::GetHotspotTemperature, nullptr},
     {"temperature_memory_c", "Temperature (memory)", "°C", 1, &IADLXGPUMetrics::IsSupportedMemoryTemperature,
      &IADLXGPUMetrics::GetMemoryTemperature, nullptr},
-    {"fan_rpm", "Fan speed", "RPM", 0, &IADLXGPUMetrics::IsSupportedFanSpeed, nullptr, &IADLXGPUMetrics::GetFanSpeed},
+    {"fan_rpm", "Fan speed", "RPM", 0, &IADLXGPUMetrics::IsSupportedFanSpeed, nullptr,
+     &IADLXGPUMetrics::GetFanSpeed},
     {"fan_percent", "Fan duty", "%", 0, &IADLXGPUMetrics::IsSupportedFanSpeedPercent,
      &IADLXGPUMetrics::GetFanSpeedPercent, nullptr},
-    {"gpu_clock_mhz", "GPU clock", "MHz", 0, &IADLXGPUMetrics::IsSupportedGPUClock, &IADLXGPUMetrics::GetGPUClock,
-     nullptr},
+    {"gpu_clock_mhz", "GPU clock", "MHz", 0, &IADLXGPUMetrics::IsSupportedGPUClock,
+     &IADLXGPUMetrics::GetGPUClock, nullptr},
     {"memory_clock_mhz", "Memory clock", "MHz", 0, &IADLXGPUMetrics::IsSupportedMemoryClock,
      &IADLXGPUMetrics::GetMemoryClock, nullptr},
-    {"power_w", "Power draw", "W", 1, &IADLXGPUMetrics::IsSupportedPower, &IADLXGPUMetrics::GetPower, nullptr},
+    {"power_w", "Power draw", "W", 1, &IADLXGPUMetrics::IsSupportedPower, &IADLXGPUMetrics::GetPower,
+     nullptr},
     {"gpu_busy_percent", "GPU busy", "%", 0, &IADLXGPUMetrics::IsSupportedGPUUsage, nullptr,
      &IADLXGPUMetrics::GetGPUUsage},
-    {"vram_used_mib", "VRAM used", "MiB", 0, &IADLXGPUMetrics::IsSupportedVRAMUsed, &IADLXGPUMetrics::GetVRAMUsed,
-     nullptr},
-    {"vram_total_mib", "VRAM total", "MiB", 0, &IADLXGPUMetrics::IsSupportedVRAMTotal, &IADLXGPUMetrics::GetVRAMTotal,
-     nullptr},
+    {"vram_used_mib", "VRAM used", "MiB", 0, &IADLXGPUMetrics::IsSupportedVRAMUsed,
+     &IADLXGPUMetrics::GetVRAMUsed, nullptr},
+    {"vram_total_mib", "VRAM total", "MiB", 0, &IADLXGPUMetrics::IsSupportedVRAMTotal,
+     &IADLXGPUMetrics::GetVRAMTotal, nullptr},
 };
 
 void ReadMetrics(IADLXGPUMetrics* metrics, GpuStatus& s) {
@@ -299,7 +334,8 @@ GpuStatus ReadGpu(Session& session, const adlx::InterfacePtr<IADLXGPU>& gpu, uns
     s.position = position;
     ReadIdentity(gpu, s);
     adlx::InterfacePtr<IADLXGPUMetrics> metrics;
-    if (session.metrics && session.metrics->GetGPUMetrics(gpu.get(), metrics.put()) != ADLX_OK) metrics.detach();
+    if (session.metrics && session.metrics->GetGPUMetrics(gpu.get(), metrics.put()) != ADLX_OK)
+        metrics.detach();
     adlx_bool asleep = false;
     if (metrics && metrics->IsAsleep(&asleep) == ADLX_OK) s.asleep = asleep;
     // Asleep, or unable to say: a read could wake it, so nothing of it is read.
@@ -346,7 +382,8 @@ QByteArray TextReport(const std::vector<GpuStatus>& gpus) {
         const QString pci = s.pnp ? PciText(PciIdsOf(*s.pnp)) : QString();
         if (!pci.isEmpty()) out += Line(QStringLiteral("PCI"), pci);
         if (!s.asleep) {
-            out += Line(QStringLiteral("Power state"), QStringLiteral("unknown (not read, so as not to wake it)"));
+            out += Line(QStringLiteral("Power state"),
+                        QStringLiteral("unknown (not read, so as not to wake it)"));
             continue;
         }
         if (*s.asleep) {
@@ -354,7 +391,9 @@ QByteArray TextReport(const std::vector<GpuStatus>& gpus) {
             continue;
         }
         out += Line(QStringLiteral("Power state"), QStringLiteral("awake"));
-        if (s.overdrive) out += Line(QStringLiteral("Overdrive"), *s.overdrive ? QStringLiteral("on") : QStringLiteral("off"));
+        if (s.overdrive)
+            out += Line(QStringLiteral("Overdrive"),
+                        *s.overdrive ? QStringLiteral("on") : QStringLiteral("off"));
         for (const auto* items : {&s.tuning, &s.metrics}) {
             for (const Item& item : *items) out += Line(QString::fromUtf8(item.label), item.text);
         }
@@ -391,7 +430,9 @@ QByteArray JsonReport(const std::vector<GpuStatus>& gpus) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-void ErrorLine(QByteArray& err, const QString& text) { err += (QStringLiteral("tachyon: ") + text + u'\n').toUtf8(); }
+void ErrorLine(QByteArray& err, const QString& text) {
+    err += (QStringLiteral("tachyon: ") + text + u'\n').toUtf8();
+}
 
 }  // namespace
 
@@ -424,8 +465,9 @@ StatusOutput ReadStatus(ADLXHelper& adlx, std::optional<unsigned> gpu, bool json
         read.push_back(ReadGpu(session, gpus[p], p));
         const GpuStatus& s = read.back();
         if (s.asleep == std::nullopt) {
-            ErrorLine(output.err, QStringLiteral("GPU %1: cannot tell whether it sleeps; not read, so as not to wake it")
-                                      .arg(p));
+            ErrorLine(output.err,
+                      QStringLiteral("GPU %1: cannot tell whether it sleeps; not read, so as not to wake it")
+                          .arg(p));
         }
         for (const QString& key : s.unreadable) {
             if (key == u"asleep") continue;

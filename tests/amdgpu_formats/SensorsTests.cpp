@@ -14,13 +14,14 @@ TEST(RuntimeStatus, EveryStateThePowerCoreNamesAndNothingElse) {
     EXPECT_EQ(parseRuntimeStatus("suspended\n"), RuntimeStatus::Suspended);
     EXPECT_EQ(parseRuntimeStatus("active\n" + std::string(20, '\0')), RuntimeStatus::Active);
     EXPECT_EQ(parseRuntimeStatus("unsupported"), RuntimeStatus::Unsupported);
-    for (const std::string text : {""s, "\n"s, "Suspended\n"s, "suspended active\n"s, "active\nsuspended\n"s, "sleep\n"s})
+    for (const std::string text :
+         {""s, "\n"s, "Suspended\n"s, "suspended active\n"s, "active\nsuspended\n"s, "sleep\n"s})
         EXPECT_EQ(parseRuntimeStatus(text), std::nullopt) << text;
     // On its way to sleep is asleep too: a read now would wake it again.
     EXPECT_TRUE(isAsleep(RuntimeStatus::Suspended));
     EXPECT_TRUE(isAsleep(RuntimeStatus::Suspending));
-    for (RuntimeStatus awake : {RuntimeStatus::Active, RuntimeStatus::Resuming, RuntimeStatus::Error,
-                                RuntimeStatus::Unsupported})
+    for (RuntimeStatus awake :
+         {RuntimeStatus::Active, RuntimeStatus::Resuming, RuntimeStatus::Error, RuntimeStatus::Unsupported})
         EXPECT_FALSE(isAsleep(awake));
 }
 
@@ -30,7 +31,7 @@ TEST(ActiveDpmClock, TheMarkedLevelOrNothing) {
         std::optional<int> mhz;
     } cases[] = {
         {"0: 300Mhz \n1: 600Mhz \n2: 900Mhz *\n3: 1145Mhz \n", 900},  // Polaris, a blank after each
-        {"0: 500Mhz\n1: 31Mhz *\n2: 2219Mhz\n", 31},                   // Navi 3x, the deep-sleep clock
+        {"0: 500Mhz\n1: 31Mhz *\n2: 2219Mhz\n", 31},                  // Navi 3x, the deep-sleep clock
         {"S: 19Mhz *\n0: 500Mhz\n1: 2400Mhz\n", 19},
         {"0: 400Mhz \n1: 600Mhz \n2: 687Mhz *\n3: 687Mhz *\n", 687},  // Van Gogh marks two of one clock
         {"0: 96MHz\n1: 1249MHZ *\n" + std::string(30, '\0'), 1249},

@@ -81,7 +81,8 @@ std::map<std::string, double> ExpectedMetrics(const fs::path& tree) {
 
 std::map<std::string, double> Numbers(const QJsonObject& object) {
     std::map<std::string, double> numbers;
-    for (auto it = object.begin(); it != object.end(); ++it) numbers[it.key().toStdString()] = it.value().toDouble();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        numbers[it.key().toStdString()] = it.value().toDouble();
     return numbers;
 }
 
@@ -102,7 +103,8 @@ protected:
     void SetUp() override {
         m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(m_module, nullptr) << ::dlerror();
-        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
+        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
+            ::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
         ASSERT_NE(m_use, nullptr);
     }
     void TearDown() override {
@@ -118,6 +120,9 @@ protected:
         EXPECT_EQ(adlx.StartRuntime(), ADLX_OK) << adlx.LastError();
         StatusOutput output = ReadStatus(adlx, std::nullopt, json);
         adlx.StopRuntime();
+        // Every object the status was handed went back exactly once.
+        const auto audit = reinterpret_cast<TachyonAmdgpuAudit_Fn>(::dlsym(m_module, TACHYON_AMDGPU_AUDIT_SYMBOL));
+        EXPECT_STREQ(audit(), "live=0 double=0 dead_calls=0");
         return output;
     }
 
@@ -125,7 +130,8 @@ protected:
     static QJsonArray Gpus(const StatusOutput& output) {
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(output.out, &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << output.out.constData();
+        EXPECT_EQ(error.error, QJsonParseError::NoError)
+            << error.errorString().toStdString() << output.out.constData();
         EXPECT_EQ(document.object().value(QStringLiteral("schema")).toInt(), 1);
         return document.object().value(QStringLiteral("gpus")).toArray();
     }
@@ -154,7 +160,8 @@ private:
 
 TEST_F(StatusOnAmdgpu, EveryCapturedCardReportsWhatItsFilesHold) {
     const std::vector<fs::path> trees = CardTrees(TACHYON_AMDGPU_CAPTURES);
-    if (trees.empty()) GTEST_SKIP() << "no captures at " << TACHYON_AMDGPU_CAPTURES << " (../shared/fixtures/amdgpu)";
+    if (trees.empty())
+        GTEST_SKIP() << "no captures at " << TACHYON_AMDGPU_CAPTURES << " (../shared/fixtures/amdgpu)";
     CheckTrees(trees);
 }
 
@@ -177,8 +184,8 @@ TEST_F(StatusOnAmdgpu, TheClocksComeFromTheMarkedLevelsWhereHwmonHasNoneAndTheTu
     EXPECT_EQ(gpu.value(QStringLiteral("overdrive")), QJsonValue(true));
     EXPECT_EQ(gpu.value(QStringLiteral("pci")).toObject().value(QStringLiteral("device")).toString(), "7480");
     const QJsonObject tuning = gpu.value(QStringLiteral("tuning")).toObject();
-    for (const char* key : {"gpu_min_clock_mhz", "gpu_max_clock_mhz", "memory_max_clock_mhz", "power_limit_percent",
-                            "fan_curve", "zero_rpm"})
+    for (const char* key : {"gpu_min_clock_mhz", "gpu_max_clock_mhz", "memory_max_clock_mhz",
+                            "power_limit_percent", "fan_curve", "zero_rpm"})
         EXPECT_TRUE(tuning.contains(QLatin1StringView(key))) << key;
     // Navi 3x takes only a voltage offset: no voltage is shown, nothing is made up.
     EXPECT_FALSE(tuning.contains(QStringLiteral("voltage_mv")));
@@ -206,9 +213,12 @@ TEST_F(StatusOnAmdgpu, AFileThatCannotBeUnderstoodIsNeverANumber) {
         const QJsonObject gpu = Gpus(output)[0].toObject();
         EXPECT_FALSE(gpu.value(QStringLiteral("metrics")).toObject().contains(QLatin1StringView(c.key)));
         EXPECT_EQ(gpu.value(QStringLiteral("unreadable")).toArray(), QJsonArray{QString::fromLatin1(c.key)});
-        EXPECT_NE(output.err.indexOf(QByteArray("GPU 0: ") + c.key + " could not be read\n"), -1) << output.err.constData();
+        EXPECT_NE(output.err.indexOf(QByteArray("GPU 0: ") + c.key + " could not be read\n"), -1)
+            << output.err.constData();
         // The other readings are still there.
-        EXPECT_TRUE(gpu.value(QStringLiteral("metrics")).toObject().contains(QStringLiteral("temperature_hotspot_c")));
+        EXPECT_TRUE(gpu.value(QStringLiteral("metrics"))
+                        .toObject()
+                        .contains(QStringLiteral("temperature_hotspot_c")));
     }
 }
 
@@ -235,14 +245,17 @@ TEST_F(StatusOnAmdgpu, ASleepingCardIsReportedAsleepAndNotRead) {
 
     for (const auto& [path, count] : model->ReadCounts()) {
         if (path.rfind(kernelmodel::KernelModel::DevicePath(0, ""), 0) != 0) continue;
-        for (const char* woken : {"/hwmon/", "/pp_", "/gpu_busy_percent", "/mem_info_", "/gpu_od/", "/power_dpm_"})
+        for (const char* woken :
+             {"/hwmon/", "/pp_", "/gpu_busy_percent", "/mem_info_", "/gpu_od/", "/power_dpm_"})
             EXPECT_EQ(path.find(woken), std::string::npos) << path << " was read on the sleeping card";
     }
 
     // Text for people says so too.
     const StatusOutput text = Status(*model, false);
-    EXPECT_NE(text.out.indexOf("GPU 0: AMD Radeon Graphics [1002:7480] - Primary\n"), -1) << text.out.constData();
-    EXPECT_NE(text.out.indexOf("  Power state:           asleep (not woken to be read)\n"), -1) << text.out.constData();
+    EXPECT_NE(text.out.indexOf("GPU 0: AMD Radeon Graphics [1002:7480] - Primary\n"), -1)
+        << text.out.constData();
+    EXPECT_NE(text.out.indexOf("  Power state:           asleep (not woken to be read)\n"), -1)
+        << text.out.constData();
 }
 
 // The runtime keeps the rule itself: a Get on a sleeping card, or on one whose power state cannot
