@@ -6,6 +6,7 @@
 #include "I3DSettings.h"
 #include "IADLXInterface.h"
 #include "IDisplays.h"
+#include "IGPUMetrics.h"
 #include "IGPUTuning.h"
 #include "ISystem.h"
 #include "IUserCommands.h"

@@ -8,6 +8,7 @@ using adlx_uint = std::uint32_t;
 using adlx_int64 = std::int64_t;
 using adlx_uint64 = std::uint64_t;
 using adlx_bool = bool;
+using adlx_double = double;
 
 enum ADLX_RESULT : std::int32_t {
     ADLX_OK = 0,

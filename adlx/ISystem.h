@@ -8,6 +8,7 @@ class IADLXDisplayServices;
 class IADLX3DSettingsServices;
 class IADLXGPUTuningServices;
 class IADLXUserCommands;
+class IADLXGPUMetricsServices;
 
 class IADLXGPU : public IADLXInterface {
 public:
@@ -50,6 +51,8 @@ public:
     virtual ADLX_RESULT GetGPUTuningServices(IADLXGPUTuningServices** ppGPUTuningServices) = 0;
     // ADLX_NOT_SUPPORTED, with a null interface, where the runtime never has anything to tell the user.
     virtual ADLX_RESULT GetUserCommands(IADLXUserCommands** ppUserCommands) = 0;
+    // Added last, so a runtime built against the earlier list keeps every slot above in place.
+    virtual ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** ppGPUMetricsServices) = 0;
 
 protected:
     ~IADLXSystem() = default;

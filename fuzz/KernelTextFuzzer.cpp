@@ -1,4 +1,4 @@
-// Any bytes at all as pp_od_clk_voltage, a fan_ctrl file or a connector's edid: the readers may
+// Any bytes at all as pp_od_clk_voltage, a fan_ctrl file, a sensor file or a connector's edid: the readers may
 // find values or not, but they never read out of bounds, every number they report is written in
 // the text, trailing NUL padding changes nothing, and a reading printed the kernel's way reads
 // back the same. A monitor name is printable text that stands in the bytes as given.
@@ -12,6 +12,7 @@
 #include "formats/Edid.h"
 #include "formats/FanCtrl.h"
 #include "formats/OdClkVoltage.h"
+#include "formats/Sensors.h"
 
 namespace {
 
@@ -105,6 +106,24 @@ void checkFanCtrl(std::string_view text) {
     require(text.find(setting.header) != std::string_view::npos);
 }
 
+// A sensor's number is in the text, and a page of NUL padding changes nothing.
+void checkSensors(std::string_view text) {
+    const std::string padded = std::string(text) + std::string(64, '\0');
+    const std::optional<int> clock = parseActiveDpmClock(text);
+    fromText(text, clock);
+    if (clock) require(*clock >= 0 && text.find('*') != std::string_view::npos);
+    require(parseActiveDpmClock(padded) == clock);
+    require(parseRuntimeStatus(padded) == parseRuntimeStatus(text));
+    const std::optional<int> busy = parseBusyPercent(text);
+    if (busy) require(*busy >= 0 && *busy <= 100);
+    fromText(text, busy);
+    const std::optional<double> pwm = percentFromPwm(text);
+    if (pwm) require(*pwm >= 0 && *pwm <= 100);
+    fromText(text, parseRpm(text));
+    for (auto* convert : {&celsiusFromMillidegrees, &wattsFromMicrowatts, &mhzFromHz, &mibFromBytes, &percentFromPwm})
+        require(convert(padded) == convert(text));
+}
+
 void checkEdid(std::string_view bytes) {
     const std::optional<std::string> name = edidMonitorName(bytes);
     if (!name) return;
@@ -120,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     checkOdClkVoltage(text);
     checkFanCtrl(text);
+    checkSensors(text);
     checkEdid(text);
     return 0;
 }

@@ -11,5 +11,6 @@ IADLXGPUTuningServices* makeGpuTuningServices();
 IADLX3DSettingsServices* make3DSettingsServices();
 IADLXDisplayServices* makeDisplayServices();
 IADLXUserCommands* makeUserCommands();
+IADLXGPUMetricsServices* makeGpuMetricsServices();
 
 }  // namespace amdgpu

@@ -73,6 +73,9 @@ public:
     ADLX_RESULT GetUserCommands(IADLXUserCommands** pp) override {
         return give(pp, [] { return makeUserCommands(); });
     }
+    ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** pp) override {
+        return give(pp, [] { return makeGpuMetricsServices(); });
+    }
 
 private:
     template <class Iface, class Make>

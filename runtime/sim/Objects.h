@@ -10,5 +10,6 @@ IADLXGPUList* makeGpuList();
 IADLXGPUTuningServices* makeGpuTuningServices();
 IADLX3DSettingsServices* make3DSettingsServices();
 IADLXDisplayServices* makeDisplayServices();
+IADLXGPUMetricsServices* makeGpuMetricsServices();
 
 }  // namespace sim

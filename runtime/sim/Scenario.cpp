@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include <charconv>
+#include <utility>
 #include <variant>
 
 #include <nlohmann/json.hpp>
@@ -94,6 +95,14 @@ Scenario defaultScenario() {
     igpu.boost.supported = false;
     igpu.chill.supported = false;
     igpu.tessellation.supported = false;
+    // No fan, no memory chips of its own: a carve-out of system memory, read by no sensor.
+    igpu.sensors.fanSpeed = igpu.sensors.fanSpeedPercent = false;
+    igpu.sensors.hotspotTemperature = igpu.sensors.memoryTemperature = false;
+    igpu.sensors.load = 15;
+    igpu.sensors.ambient = 38;
+    igpu.sensors.boardPower = 54;
+    igpu.sensors.vramTotalMib = 512;
+    igpu.sensors.vramUsedMib = 180;
     s.gpus.push_back(igpu);
 
     s.displays.push_back(defaultDisplay());
@@ -241,6 +250,29 @@ Fields gpuFields(Gpu& g) {
     f.push_back({"tessellation.levels", &g.tessellation.levels});
     f.push_back({"shaderCache.supported", &g.shaderCache.supported});
     f.push_back({"shaderCache.resets", &g.shaderCache.resets});
+
+    Sensors& m = g.sensors;
+    f.push_back({"sensors.asleep", &m.asleep});
+    for (auto [name, flag] : {std::pair{"temperature", &m.temperature},
+                              {"hotspotTemperature", &m.hotspotTemperature},
+                              {"memoryTemperature", &m.memoryTemperature},
+                              {"fanSpeed", &m.fanSpeed},
+                              {"fanSpeedPercent", &m.fanSpeedPercent},
+                              {"gpuClock", &m.gpuClock},
+                              {"memoryClock", &m.memoryClock},
+                              {"power", &m.power},
+                              {"gpuUsage", &m.gpuUsage},
+                              {"vramUsed", &m.vramUsed},
+                              {"vramTotal", &m.vramTotal}}) {
+        f.push_back({std::string("sensors.") + name + ".supported", flag});
+    }
+    f.push_back({"sensors.load", &m.load});
+    f.push_back({"sensors.wobble", &m.wobble});
+    f.push_back({"sensors.ambient", &m.ambient});
+    f.push_back({"sensors.boardPower", &m.boardPower});
+    f.push_back({"sensors.fanMaxRpm", &m.fanMaxRpm});
+    f.push_back({"sensors.vramTotalMib", &m.vramTotalMib});
+    f.push_back({"sensors.vramUsedMib", &m.vramUsedMib});
     return f;
 }
 

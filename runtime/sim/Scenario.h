@@ -130,6 +130,33 @@ struct ShaderCache {
     int resets = 0;
 };
 
+// The sensors a GPU has and the conditions its readings follow. Each reading is worked out when it
+// is asked for, from these, the GPU's tuning values and a small wobble of the load whose phase
+// moves on with the clock and with every metrics object handed out, so the demo looks alive; a
+// wobble of 0 makes every reading a plain function of the settings, for tests.
+struct Sensors {
+    bool asleep = false;  // runtime power management has put the GPU to sleep
+    bool temperature = true;
+    bool hotspotTemperature = true;
+    bool memoryTemperature = true;
+    bool fanSpeed = true;
+    bool fanSpeedPercent = true;
+    bool gpuClock = true;
+    bool memoryClock = true;
+    bool power = true;
+    bool gpuUsage = true;
+    bool vramUsed = true;
+    bool vramTotal = true;
+    int load = 60;          // percent of the engine kept busy
+    int wobble = 5;         // percent points the load moves around it
+    int ambient = 30;       // degrees Celsius around the card
+    int boardPower = 355;   // watts drawn at full load with the factory clocks, voltage and cap
+    int fanMaxRpm = 3300;
+    int vramTotalMib = 24576;
+    int vramUsedMib = 2150;
+    int samples = 0;        // metrics objects handed out so far (part of the phase), not a setting
+};
+
 struct Gpu {
     std::string name;
     std::string pnp;
@@ -153,6 +180,8 @@ struct Gpu {
     AnisotropicFiltering anisotropic;
     Tessellation tessellation;
     ShaderCache shaderCache;
+
+    Sensors sensors;
 };
 
 struct ListSetting {

@@ -85,6 +85,12 @@ public:
             return ADLX_OK;
         });
     }
+    ADLX_RESULT GetGPUMetricsServices(IADLXGPUMetricsServices** pp) override {
+        return handOut(*this, "GetGPUMetricsServices", "", -1, pp, [](IADLXGPUMetricsServices*& out) {
+            out = makeGpuMetricsServices();
+            return ADLX_OK;
+        });
+    }
 
     // The simulated machine writes without authentication and every setting takes effect at once,
     // so it never has anything to tell the user.

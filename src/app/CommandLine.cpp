@@ -28,6 +28,7 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
+    bool status = false;
     // "--name value" and "--name=value" alike; value is empty when the option has none.
     for (int i = 0; i < args.size(); ++i) {
         QString name = args[i];
@@ -66,9 +67,25 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
             line.gpu = position;
             continue;
         }
+        if (name == QStringLiteral("--status") && !value) {
+            if (status) return Invalid(QStringLiteral("--status given twice"));
+            status = true;
+            continue;
+        }
+        if (name == QStringLiteral("--json") && !value) {
+            if (line.json) return Invalid(QStringLiteral("--json given twice"));
+            line.json = true;
+            continue;
+        }
         return Invalid(QStringLiteral("unknown option %1").arg(args[i]));
     }
-    if (line.mode != CommandMode::Apply) return Invalid(QStringLiteral("--gpu only goes with --apply"));
+    if (status) {
+        if (line.mode == CommandMode::Apply) return Invalid(QStringLiteral("--status and --apply do not go together"));
+        line.mode = CommandMode::Status;
+        return line;
+    }
+    if (line.json) return Invalid(QStringLiteral("--json only goes with --status"));
+    if (line.mode != CommandMode::Apply) return Invalid(QStringLiteral("--gpu only goes with --apply or --status"));
     return line;
 }
 
@@ -76,11 +93,17 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: tachyon                              open the window\n"
         "       tachyon --apply PROFILE.xml [--gpu N] apply a profile's Tuning and Fan values, no window\n"
+        "       tachyon --status [--gpu N] [--json]   print each GPU's settings and sensors, no window\n"
         "       tachyon --help | --version\n"
         "\n"
         "--apply    reads PROFILE.xml as Load does, applies it to the GPU it was saved from (or to\n"
         "           GPU N of the list, 0 being the first), reads the values back and prints what the\n"
         "           card kept. Exit status: 0 every value kept, 1 a value was refused, 3 the profile\n"
         "           was refused, 4 no such GPU, 255 the runtime did not start.\n"
-        "--gpu N    the GPU to apply to, in the order of the window's GPU list.\n");
+        "--status   reads every GPU (or GPU N) once: its name, PCI ids, whether overdrive is on, the\n"
+        "           tuning values the window shows, and its sensors (temperatures, fan, clocks, power,\n"
+        "           load, memory). A sleeping GPU is reported as asleep, not woken. Exit status: 0 all\n"
+        "           read, 1 a reading the GPU offers failed, 4 no such GPU, 255 the runtime did not start.\n"
+        "--json     with --status: one JSON document for scripts (keys in man tachyon).\n"
+        "--gpu N    the GPU to apply to or read, in the order of the window's GPU list.\n");
 }

@@ -5,12 +5,13 @@
 #include <QString>
 #include <optional>
 
-enum class CommandMode { Window, Help, Version, Apply, Invalid };
+enum class CommandMode { Window, Help, Version, Apply, Status, Invalid };
 
 struct CommandLine {
     CommandMode mode = CommandMode::Window;
     QString profile;              // --apply
     std::optional<unsigned> gpu;  // --gpu: a position in the GPU list, from 0
+    bool json = false;            // --status --json
     QString error;                // what was wrong, for Invalid
 };
 

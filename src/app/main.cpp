@@ -4,6 +4,7 @@
 #include "ApplyCommand.h"
 #include "CTachyonApp.h"
 #include "CommandLine.h"
+#include "StatusCommand.h"
 #include "device/ADLXHelper.h"
 #include "ui/Prompts.h"
 
@@ -24,6 +25,15 @@ int RunApply(char* program, const CommandLine& command) {
     return RunApplyCommand(g_adlxHelper, prompts, command.profile, command.gpu);
 }
 
+// --status builds no window at all: it reads through the runtime and prints, so it needs no
+// toolkit platform either.
+int RunStatus(const CommandLine& command) {
+    HeadlessPrompts prompts{QString()};
+    CTachyonApp app(g_adlxHelper, prompts);
+    if (!app.Started()) return app.ExitCode();
+    return RunStatusCommand(g_adlxHelper, command.gpu, command.json);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -41,6 +51,8 @@ int main(int argc, char* argv[]) {
             return 2;
         case CommandMode::Apply:
             return RunApply(argv[0], command);
+        case CommandMode::Status:
+            return RunStatus(command);
         case CommandMode::Window:
             break;
     }

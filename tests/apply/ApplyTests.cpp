@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -48,7 +51,7 @@ protected:
         return file.fileName();
     }
 
-    ProgramRun Tachyon(const QStringList& args) {
+    ProgramRun Tachyon(const QStringList& args, const QProcessEnvironment& extra = {}) {
         const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
         QFile::remove(tracePath);
         QProcess process;
@@ -59,6 +62,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("TACHYON_SIM_TRACE"), tracePath);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
+        for (const QString& name : extra.keys()) env.insert(name, extra.value(name));
         process.setProcessEnvironment(env);
         process.start(QString::fromStdString(ADLXHelper::ExecutableFolder()) + QStringLiteral("/tachyon"),
                       args);
@@ -186,7 +190,7 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
          {"--apply", profile, "--force"},
          2,
          "tachyon: unknown option --force\nUsage: tachyon"},
-        {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply\n"},
+        {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply or --status\n"},
         {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
         {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
     };
@@ -227,6 +231,109 @@ TEST_F(ApplyCommand, HelpAndVersionNeedNoRuntimeAndNoDisplay) {
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QStringLiteral("tachyon 1.1.5\n"));
     EXPECT_TRUE(version.trace.isEmpty()) << "the runtime is not even loaded";
+}
+
+// ---- tachyon --status, the same program reading instead of applying.
+
+QJsonObject StatusDocument(const ProgramRun& run) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << run.out.toStdString();
+    EXPECT_TRUE(document.isObject());
+    return document.object();
+}
+
+QStringList Keys(const QJsonValue& object) { return object.toObject().keys(); }
+
+TEST_F(ApplyCommand, StatusReadsEveryGpuOnceAndPrintsJsonOrTextWithoutADisplay) {
+    const ProgramRun run = Tachyon({QStringLiteral("--status"), QStringLiteral("--json")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QJsonObject document = StatusDocument(run);
+    EXPECT_EQ(document.value(QStringLiteral("schema")).toInt(), 1);
+    const QJsonArray gpus = document.value(QStringLiteral("gpus")).toArray();
+    ASSERT_EQ(gpus.size(), 2);
+
+    const QJsonObject card = gpus[0].toObject();
+    EXPECT_EQ(card.value(QStringLiteral("name")).toString(), "Simulated Radeon RX 7900 XTX");
+    EXPECT_EQ(card.value(QStringLiteral("pci")).toObject(),
+              (QJsonObject{{"vendor", "1002"}, {"device", "744C"}, {"subsystem_vendor", "1002"},
+                           {"subsystem_device", "0E3B"}, {"revision", "C8"}}));
+    EXPECT_EQ(card.value(QStringLiteral("asleep")), QJsonValue(false));
+    EXPECT_EQ(card.value(QStringLiteral("overdrive")), QJsonValue(true));
+    // What the window shows for the built-in card: its factory values.
+    const QJsonObject tuning = card.value(QStringLiteral("tuning")).toObject();
+    EXPECT_EQ(tuning.value(QStringLiteral("gpu_min_clock_mhz")).toInt(), 500);
+    EXPECT_EQ(tuning.value(QStringLiteral("gpu_max_clock_mhz")).toInt(), 2500);
+    EXPECT_EQ(tuning.value(QStringLiteral("voltage_mv")).toInt(), 1150);
+    EXPECT_EQ(tuning.value(QStringLiteral("memory_max_clock_mhz")).toInt(), 2500);
+    EXPECT_EQ(tuning.value(QStringLiteral("power_limit_percent")).toInt(), 100);
+    EXPECT_EQ(tuning.value(QStringLiteral("zero_rpm")), QJsonValue(true));
+    const QJsonArray curve = tuning.value(QStringLiteral("fan_curve")).toArray();
+    ASSERT_EQ(curve.size(), 5);
+    EXPECT_EQ(curve[0].toObject(), (QJsonObject{{"temperature_c", 40}, {"speed_percent", 25}}));
+    EXPECT_EQ(Keys(card.value(QStringLiteral("metrics"))),
+              (QStringList{"fan_percent", "fan_rpm", "gpu_busy_percent", "gpu_clock_mhz", "memory_clock_mhz",
+                           "power_w", "temperature_edge_c", "temperature_hotspot_c", "temperature_memory_c",
+                           "vram_total_mib", "vram_used_mib"}));
+
+    // The integrated GPU: no overdrive, no fan, no hotspot or memory sensor; the keys are missing.
+    const QJsonObject igpu = gpus[1].toObject();
+    EXPECT_EQ(igpu.value(QStringLiteral("overdrive")), QJsonValue(false));
+    EXPECT_EQ(Keys(igpu.value(QStringLiteral("tuning"))), QStringList{"power_limit_percent"});
+    EXPECT_EQ(Keys(igpu.value(QStringLiteral("metrics"))),
+              (QStringList{"gpu_busy_percent", "gpu_clock_mhz", "memory_clock_mhz", "power_w",
+                           "temperature_edge_c", "vram_total_mib", "vram_used_mib"}));
+
+    // Read once, changed nothing.
+    EXPECT_EQ(Matching(run.trace, QStringLiteral("^IADLXGPUMetrics\\.GetTemperature ")).size(), 2);
+    EXPECT_TRUE(Matching(run.trace, QStringLiteral("\\.Set|ResetToFactory")).isEmpty());
+
+    const ProgramRun text = Tachyon({QStringLiteral("--status")});
+    EXPECT_EQ(text.exitCode, 0);
+    for (const char* line : {"GPU 0: Simulated Radeon RX 7900 XTX\n", "  Overdrive:             on\n",
+                             "  Power limit:           100 %\n", "  Zero RPM:              on\n",
+                             "\nGPU 1: Simulated Radeon 780M Graphics\n", "  VRAM total:            512 MiB\n"}) {
+        EXPECT_TRUE(text.out.contains(QString::fromUtf8(line))) << line << text.out.toStdString();
+    }
+
+    const ProgramRun one = Tachyon({QStringLiteral("--status"), QStringLiteral("--gpu"), QStringLiteral("1"),
+                                    QStringLiteral("--json")});
+    const QJsonArray only = StatusDocument(one).value(QStringLiteral("gpus")).toArray();
+    ASSERT_EQ(only.size(), 1);
+    EXPECT_EQ(only[0].toObject().value(QStringLiteral("gpu")).toInt(), 1);
+
+    const ProgramRun none = Tachyon({QStringLiteral("--status"), QStringLiteral("--gpu"), QStringLiteral("2")});
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains(QStringLiteral("tachyon: there is no GPU 2; the GPUs are:\n")));
+}
+
+TEST_F(ApplyCommand, StatusOfASleepingGpuReadsNothingOfItAndAFailedSensorMakesTheStatusOne) {
+    QFile scenario(folder.filePath(QStringLiteral("scenario.json")));
+    ASSERT_TRUE(scenario.open(QIODevice::WriteOnly));
+    scenario.write(R"({"gpus":[{"sensors":{"asleep":true}}]})");
+    scenario.close();
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("TACHYON_SIM_SCENARIO"), scenario.fileName());
+    const ProgramRun asleep = Tachyon({QStringLiteral("--status"), QStringLiteral("--json")}, env);
+    EXPECT_EQ(asleep.exitCode, 0) << asleep.err.toStdString();
+    const QJsonObject gpu = StatusDocument(asleep).value(QStringLiteral("gpus")).toArray()[0].toObject();
+    EXPECT_EQ(gpu.value(QStringLiteral("asleep")), QJsonValue(true));
+    EXPECT_TRUE(Keys(gpu.value(QStringLiteral("tuning"))).isEmpty());
+    EXPECT_TRUE(Keys(gpu.value(QStringLiteral("metrics"))).isEmpty());
+    EXPECT_TRUE(Matching(asleep.trace, QStringLiteral("^IADLXGPUMetrics\\.Get|^IADLXGPUTuningServices\\.IsSupported"))
+                    .isEmpty())
+        << asleep.trace.join(u'\n').toStdString();
+
+    QProcessEnvironment faulty;
+    faulty.insert(QStringLiteral("TACHYON_SIM_FAULTS"), QStringLiteral("IADLXGPUMetrics.GetPower"));
+    const ProgramRun failed = Tachyon({QStringLiteral("--status"), QStringLiteral("--json")}, faulty);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("tachyon: GPU 0: power_w could not be read\n"))) << failed.err.toStdString();
+    const QJsonObject first = StatusDocument(failed).value(QStringLiteral("gpus")).toArray()[0].toObject();
+    EXPECT_FALSE(first.value(QStringLiteral("metrics")).toObject().contains(QStringLiteral("power_w")));
+    EXPECT_EQ(first.value(QStringLiteral("unreadable")).toArray(), QJsonArray{QStringLiteral("power_w")});
 }
 
 }  // namespace

@@ -126,7 +126,9 @@ TEST_F(FaultSweep, NoFaultOnAnyPathCrashesLeaksOrCallsThroughWhatItMustNot) {
     for (const char* expected : {"IADLXSystem.GetGPUs", "IADLXGPUList.At", "QueryInterface:IADLXGPU1",
                                  "QueryInterface:IADLXManualFanTuning", "IADLXManualFanTuning.SetFanTuningStates",
                                  "IADLX3DResetShaderCache.ResetShaderCache", "IADLXDisplayList.At",
-                                 "IADLXGPU.PNPString", "IADLXGPUTuningServices.ResetToFactory"}) {
+                                 "IADLXGPU.PNPString", "IADLXGPUTuningServices.ResetToFactory",
+                                 "IADLXSystem.GetGPUMetricsServices", "IADLXGPUMetricsServices.GetGPUMetrics",
+                                 "IADLXGPUMetrics.IsAsleep", "IADLXGPUMetrics.GetVRAMTotal"}) {
         EXPECT_TRUE(m_known.count(expected)) << expected << " never appeared in the traces";
     }
 

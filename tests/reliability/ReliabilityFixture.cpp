@@ -6,6 +6,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "app/StatusCommand.h"
 #include "ui/CMyTabCtrl.h"
 #include "ui/PageNotify.h"
 
@@ -49,6 +50,7 @@ const std::vector<CommandPath>& CommandPaths() {
              t.Prompter().openFiles.push_back(t.ProfilePath());
              t.PressButton(1004);
          }},
+        {"tachyon --status", [](ReliabilityTest& t) { t.ReadStatusReport(); }},
         // Last, so the paths above run on one GPU before they run again on the other.
         {"GPU change",
          [](ReliabilityTest& t) {
@@ -130,6 +132,8 @@ void ReliabilityTest::TearDown() {
     EXPECT_EQ(audit.doubleReleases, 0) << audit.text;
     EXPECT_EQ(audit.deadCalls, 0) << audit.text;
 }
+
+void ReliabilityTest::ReadStatusReport() { ReadStatus(Runtime(), std::nullopt, true); }
 
 void ReliabilityTest::ShowTab(int page) { Window().TabCtrl()->OnLButtonDown(page); }
 

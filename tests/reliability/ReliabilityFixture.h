@@ -49,6 +49,8 @@ public:
     // offers nothing to choose.
     void ChooseIn(QWidget* list, int position);
     QString ProfilePath() const { return m_files.filePath("tune.xml"); }
+    // `tachyon --status --json` on the same runtime, beside the window; its report is not kept.
+    void ReadStatusReport();
 
 protected:
     void TearDown() override;
