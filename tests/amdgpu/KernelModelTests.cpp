@@ -34,7 +34,8 @@ std::string PathOf(const KernelModel& model, const std::string& file) {
 }
 
 // A write of `command` to `file`, or one of the model's switches: "@read" (a read of `file` that
-// answers `error`), "@sleep", "@reset" (the card), "@wake" (the runtime's render-node query).
+// answers `error`), "@sleep" (a 6.13 kernel), "@sleep618" (a 6.18 one), "@reset" (the card),
+// "@wake" (the runtime's render-node query).
 struct Step {
     std::string file;
     std::string command;
@@ -233,6 +234,13 @@ const std::vector<Case> kCases = {
       {"", "@sleep", 0, ""},
       {"hwmon:power1_cap", "190000000\n", 0, ""},  // a write wakes the card
       {"hwmon:power1_cap", "@read", 0, "190000000"}}},
+    {"SleepingCardAnswersEbusyFrom618",
+     "navi2x",
+     Family::Navi2x,
+     {{"", "@sleep618", 0, ""},
+      {"od", "@read", EBUSY, ""},
+      {"od", "s 1 2600\n", 0, ""},  // a write wakes the card
+      {"od", "@read", 0, "1: 2600Mhz"}}},
     {"CardInResetAnswersEbusy",
      "navi3x",
      Family::Navi3x,
@@ -262,8 +270,10 @@ TEST_P(KernelBehaviour, AnswersLikeTheKernel) {
     if (c.setup) c.setup(*model);
     for (const Step& step : c.steps) {
         const std::string path = PathOf(*model, step.file);
-        if (step.command == "@sleep" || step.command == "@reset" || step.command == "@wake") {
+        if (step.command == "@sleep" || step.command == "@sleep618" || step.command == "@reset" ||
+            step.command == "@wake") {
             if (step.command == "@sleep") model->SetSleeping(0, true);
+            if (step.command == "@sleep618") model->SetSleeping(0, true, EBUSY);
             if (step.command == "@reset") model->SetResetting(0, true);
             if (step.command == "@wake") {
                 EXPECT_EQ(model->wake(KernelModel::DevicePath(0, "")), step.error);

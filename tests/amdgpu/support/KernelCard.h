@@ -3,6 +3,7 @@
 // rules its family's kernel follows when a file is written. The kernel function each rule follows
 // is named beside it.
 
+#include <cerrno>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,6 +34,7 @@ struct KernelModel::Card {
     bool tableTouched = false;
     int fanMode = 2;  // 0 none, 1 manual, 2 automatic
     bool sleeping = false;
+    int sleepAnswer = EPERM;  // what a read of a sleeping card answers
     bool resetting = false;
     int wakeError = 0;
     int wakes = 0;
@@ -64,7 +66,7 @@ struct KernelModel::Card {
     }
 
     // The files amdgpu_pm.c serves: their show functions go through amdgpu_pm_get_access_if_active
-    // (EPERM on a sleeping card from 6.13) and amdgpu_pm_dev_state_check (EBUSY in reset, 7.0).
+    // (a sleeping card: EPERM from 6.13, EBUSY from 6.18; a reset: EBUSY from 6.18).
     // The hwmon names and labels are answered without the card.
     bool IsPowerFile(const std::string& rel) const {
         if (StartsWith(rel, "pp_") || StartsWith(rel, "power_dpm_") || StartsWith(rel, "gpu_od/"))

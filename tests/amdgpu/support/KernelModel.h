@@ -62,11 +62,15 @@
 //   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`,
 //   `profile_exit`, `perf_determinism`), each as the whole word (a trailing newline allowed);
 //   else EINVAL.
-// - Runtime power management (kernel 6.13 and later): a card put to sleep with SetSleeping()
-//   answers reads of its power files (pp_*, power_dpm_*, gpu_od/, hwmon values) with EPERM
-//   instead of waking; a write wakes it, and so does wake() (the runtime's amdgpu query through
-//   the card's render node) unless SetWakeError() makes that query fail. A card put into reset
-//   with SetResetting() answers reads and writes of those files with EBUSY (kernel 7.0).
+// - Runtime power management: a card put to sleep with SetSleeping() answers reads of its power
+//   files (pp_*, power_dpm_*, gpu_od/, hwmon values) without waking: EPERM (kernels 6.13 to
+//   6.17), or EBUSY (6.18 and later, 6.17.8 stable: the same answer as a reset, because the
+//   read check sees the suspend before it asks whether the card is awake), chosen by
+//   SetSleeping()'s third argument. A write wakes it, and so does wake() (the runtime's amdgpu
+//   query through the card's render node) unless SetWakeError() makes that query fail. A card put
+//   into reset with SetResetting() answers reads and writes of those files with EBUSY (6.18 and
+//   later; EPERM before). A write is parsed before the card is asked for (6.15 and later), so a
+//   malformed command is EINVAL even then.
 // - Any other existing file is read-only: EACCES. A missing file is ENOENT.
 // - Synthesised like a live kernel when the tree lacks them: device/vendor, device,
 //   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
@@ -75,6 +79,7 @@
 //   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()), and an
 //   empty `edid` for a connector (the kernel shows one for each; the captures kept none).
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -142,8 +147,9 @@ public:
     // Replaces a file's bytes as if the kernel now printed them (for broken-text tests).
     void SetFile(int card, const std::string& relative, std::string bytes);
     void SetPerformanceLevel(int card, const std::string& level);
-    // Runtime suspend: reads of the card's power files answer EPERM until a write or a wake().
-    void SetSleeping(int card, bool sleeping);
+    // Runtime suspend: reads of the card's power files answer `answer` (EPERM or EBUSY, by kernel
+    // version) until a write or a wake().
+    void SetSleeping(int card, bool sleeping, int answer = EPERM);
     bool Sleeping(int card) const;
     // The render-node query fails with this error (0: it wakes the card), and how often it ran.
     void SetWakeError(int card, int error);
