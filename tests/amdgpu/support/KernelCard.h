@@ -76,13 +76,18 @@ struct KernelModel::Card {
         return file != "name" && !file.ends_with("_label");
     }
 
-    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the default is the
-    // overdrive table's Ppt, so uploading that table (smu_v13_0_0_od_edit_dpm_table,
-    // smu_v14_0_2_od_edit_dpm_table, PP_OD_COMMIT_DPM_TABLE) drops the effective cap back to the
-    // default while smu->current_power_limit, which power1_cap prints, keeps the chosen one.
     void Commit() {
         committed = staged;
         tableTouched = true;
+    }
+
+    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the card's message
+    // limit (the model takes power1_cap_default for it) is the staged overdrive table's Ppt, so a
+    // commit (`c`, or a fan_ctrl file's `r`) sends it again and the cap holds; a full `r` of
+    // pp_od_clk_voltage (smu_v13_0_0_od_edit_dpm_table, smu_v14_0_2_od_edit_dpm_table copy the
+    // boot table, Ppt included, and commit it) drops the cap the card runs to the default while
+    // smu->current_power_limit, which power1_cap prints, keeps the chosen one.
+    void RestoreBootPpt() {
         if ((family != Family::Navi3x && family != Family::Rdna4) || hwmon.empty()) return;
         const auto defaultCap = Number(hwmon + "/power1_cap_default");
         const auto cap = effectiveCap ? effectiveCap : Number(hwmon + "/power1_cap");
