@@ -282,9 +282,10 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
         const long long minW = Number(hwmon + "/power1_cap_min").value_or(0) / 1000000;
         const long long maxW = Number(hwmon + "/power1_cap_max").value_or(LLONG_MAX) / 1000000;
         const long long defaultW = Number(hwmon + "/power1_cap_default").value_or(0) / 1000000;
-        // pp_set_power_limit (powerplay): 0 is the default cap. smu_set_power_limit checks the
-        // range first, so 0 is EINVAL where the minimum is above 0, and otherwise keeps the
-        // current cap.
+        // pp_set_power_limit (powerplay): 0 is the default cap. smu_set_power_limit up to 6.18
+        // checks the range first, so 0 is EINVAL where the minimum is above 0, and otherwise
+        // keeps the current cap (6.19, "Remove second call to set_power_limit()", takes 0 as the
+        // current cap before the range check: always kept).
         if (watts == 0 && family == Family::Polaris) watts = defaultW;
         if (watts < minW || watts > maxW) return EINVAL;
         if (watts == 0) watts = Number(rel).value_or(0) / 1000000;
