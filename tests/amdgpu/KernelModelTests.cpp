@@ -195,7 +195,8 @@ const std::vector<Case> kCases = {
       {"od", "s 1 08\n", EINVAL, ""},
       {"od", "s 1 0xa00\n", 0, "1: 2560Mhz"},
       {"od", "s 1 26OO\n", EINVAL, ""},
-      {"od", "s 1\t2600\n", EINVAL, ""},
+      {"od", "s 1\t2600\n", EINVAL, ""},     // a tab inside a token
+      {"od", "s 1 \t2500\n", 0, "1: 2500Mhz"},  // white space after a separator is skipped
       {"od", "x 1 2600\n", EINVAL, ""},
       {"od", "s 1 2600" + std::string(130, ' ') + "\n", EINVAL, ""},
       {"od", "", EINVAL, ""},
@@ -262,6 +263,9 @@ const std::vector<Case> kCases = {
       {"od", "@read", EBUSY, ""},
       {"fan:fan_curve", "@read", EBUSY, ""},
       {"od", "s 1 2600\n", EBUSY, ""},
+      {"od", "x 1 2600\n", EINVAL, ""},  // parsed before the card is asked for
+      {"hwmon:power1_cap", "-5\n", EINVAL, ""},
+      {"hwmon:power1_cap", "150000000\n", EBUSY, ""},
       {"", "@wake", 0, ""},
       {"od", "@read", EBUSY, ""}}},
     {"OverdriveOff",

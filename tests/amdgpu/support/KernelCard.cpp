@@ -62,13 +62,16 @@ int EditCurvePoint(std::map<int, Level>& curve, const std::map<std::string, Rang
 
 }  // namespace
 
-int KernelModel::Card::EditOd(std::string_view command) {
-    // amdgpu_set_pp_od_clk_voltage: the buffer is a C string of at most 127 bytes.
+namespace {
+
+// amdgpu_set_pp_od_clk_voltage's own parsing, done before it asks for the card: the buffer is a C
+// string of at most 127 bytes, its first byte names the command, the numbers follow.
+int ParseOdCommand(std::string_view command, char& type, std::vector<long long>& p) {
     if (command.empty() || command.size() > 127) return EINVAL;
     command = command.substr(0, command.find('\0'));
     if (command.empty()) return EINVAL;
     std::size_t skip = 1;
-    char type = command[0];
+    type = command[0];
     if (StartsWith(command, "vc"))
         type = 'v', skip = 2;
     else if (StartsWith(command, "vo"))
@@ -77,8 +80,36 @@ int KernelModel::Card::EditOd(std::string_view command) {
         return EINVAL;
     std::size_t i = skip;
     while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
+    return ParseParams(command.substr(i), p) != 0 ? EINVAL : 0;
+}
+
+}  // namespace
+
+int KernelModel::Card::RefusedBeforeAccess(const std::string& rel, std::string_view command) const {
+    // The store functions of amdgpu_pm.c validate their input before amdgpu_pm_get_access (6.15
+    // and later): a malformed command is EINVAL (ERANGE) even while the card resets.
+    const std::string text(command.substr(0, command.find('\0')));
+    unsigned long long u = 0;
+    long long v = 0;
+    if (rel == "pp_od_clk_voltage") {
+        char type = 0;
+        std::vector<long long> p;
+        return ParseOdCommand(command, type, p);
+    }
+    if (hwmon.empty() || !StartsWith(rel, hwmon + "/")) return 0;
+    const std::string file = rel.substr(hwmon.size() + 1);
+    if (file == "power1_cap" || file == "pwm1" || file == "fan1_target") return KStrToU32(text, u);
+    if (file == "pwm1_enable" || file == "fan1_enable") {
+        if (const int r = KStrToInt(text, v); r != 0) return r;
+        return v < 0 || v > (file == "pwm1_enable" ? 2 : 1) ? EINVAL : 0;
+    }
+    return 0;
+}
+
+int KernelModel::Card::EditOd(std::string_view command) {
+    char type = 0;
     std::vector<long long> p;
-    if (ParseParams(command.substr(i), p) != 0) return EINVAL;
+    if (const int r = ParseOdCommand(command, type, p); r != 0) return r;
 
     if (!overdrive) return EINVAL;
     if (family == Family::Apu) {

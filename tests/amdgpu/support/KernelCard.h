@@ -94,6 +94,8 @@ struct KernelModel::Card {
         if (defaultCap && cap && *cap > *defaultCap) effectiveCap = *defaultCap;
     }
 
+    // The error a store function answers from its own parsing, before it asks for the card.
+    int RefusedBeforeAccess(const std::string& rel, std::string_view command) const;
     int EditOd(std::string_view command);
     int EditOdTable(char type, const std::vector<long long>& p);
     int EditFan(const std::string& name, std::string_view command);

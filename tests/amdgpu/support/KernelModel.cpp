@@ -331,8 +331,12 @@ int KernelModel::write(const std::string& path, std::string_view command) {
 
 int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view command) {
     if (card.IsPowerFile(rel)) {
-        // The store functions use amdgpu_pm_get_access: EBUSY in reset, else the card is resumed.
-        if (card.resetting) return EBUSY;
+        // The store functions use amdgpu_pm_get_access after their parsing: EBUSY in reset (6.18;
+        // EPERM before), else the card is resumed.
+        if (card.resetting) {
+            const int refused = card.RefusedBeforeAccess(rel, command);
+            return refused != 0 ? refused : EBUSY;
+        }
         card.sleeping = false;
     }
     int result = EACCES;
