@@ -243,6 +243,9 @@ const std::vector<Case> kCases = {
       {"hwmon:power1_cap", "@read", EPERM, ""},
       {"fan:fan_curve", "@read", ENOENT, ""},
       {"hwmon:name", "@read", 0, "amdgpu"},
+      {"hwmon:temp1_crit", "@read", 0, ""},  // the limits are answered without the card
+      {"hwmon:pwm1_max", "@read", 0, "255"},
+      {"hwmon:temp1_input", "@read", EPERM, ""},
       {"uevent", "@read", 0, "DRIVER=amdgpu"},
       {"", "@wake", 0, ""},
       {"od", "@read", 0, "1: 2581Mhz"},

@@ -67,13 +67,18 @@ struct KernelModel::Card {
 
     // The files amdgpu_pm.c serves: their show functions go through amdgpu_pm_get_access_if_active
     // (a sleeping card: EPERM from 6.13, EBUSY from 6.18; a reset: EBUSY from 6.18).
-    // The hwmon names and labels are answered without the card.
+    // The hwmon name, the labels, the temperature limits (amdgpu_hwmon_show_temp_thresh,
+    // amdgpu_hwmon_show_temp_emergency) and pwm1_min/pwm1_max are answered without the card.
     bool IsPowerFile(const std::string& rel) const {
         if (StartsWith(rel, "pp_") || StartsWith(rel, "power_dpm_") || StartsWith(rel, "gpu_od/"))
             return true;
         if (hwmon.empty() || !StartsWith(rel, hwmon + "/")) return false;
         const std::string file = rel.substr(hwmon.size() + 1);
-        return file != "name" && !file.ends_with("_label");
+        const bool temperatureLimit = StartsWith(file, "temp") &&
+                                      (file.ends_with("_crit") || file.ends_with("_crit_hyst") ||
+                                       file.ends_with("_emergency"));
+        return file != "name" && !file.ends_with("_label") && !temperatureLimit && file != "pwm1_min" &&
+               file != "pwm1_max";
     }
 
     void Commit() {
