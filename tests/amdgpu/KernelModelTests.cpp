@@ -231,7 +231,7 @@ const std::vector<Case> kCases = {
       {"hwmon:pwm1_enable", "1\n", 0, "1"},
       {"hwmon:fan1_enable", "1\n", 0, "1"},
       {"hwmon:pwm1", "100\n", 0, "100"},
-      {"hwmon:pwm1", "256\n", EINVAL, ""},
+      {"hwmon:pwm1", "256\n", 0, "255"},  // clamped, not refused
       {"pp_dpm_sclk", "1\n", 0, ""},
       {"vendor", "0x1002\n", EACCES, ""},
       {"no_such_file", "1\n", ENOENT, ""}}},

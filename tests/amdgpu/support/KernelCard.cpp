@@ -1,5 +1,6 @@
 #include "KernelCard.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -341,7 +342,8 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
     if (const int r = KStrToU32(text, u); r != 0) return r;
     // amdgpu_hwmon_set_fan1_target: ENODATA outside manual mode; amdgpu_hwmon_set_pwm1: EINVAL.
     if (fanMode != 1) return file == "fan1_target" ? ENODATA : EINVAL;
-    if (file == "pwm1" && u > 255) return EINVAL;
+    // smu_v11_0/smu_v13_0/smu7/vega10/vega20 *_set_fan_speed_pwm clamp the duty to 255.
+    if (file == "pwm1") u = std::min(u, 255ull);
     if (file == "fan1_target" &&
         (static_cast<long long>(u) < Number(hwmon + "/fan1_min").value_or(0) ||
          static_cast<long long>(u) > Number(hwmon + "/fan1_max").value_or(LLONG_MAX)))
