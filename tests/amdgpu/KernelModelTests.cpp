@@ -88,7 +88,10 @@ const std::vector<Case> kCases = {
       {"od", "vc 0 900\n", EINVAL, ""},
       {"hwmon:fan1_target", "1500\n", ENODATA, ""},  // only in manual mode
       {"hwmon:pwm1_enable", "1\n", 0, "1"},
-      {"hwmon:fan1_target", "1500\n", 0, "1500"}}},
+      {"hwmon:fan1_target", "1500\n", 0, "1500"},
+      {"hwmon:fan1_target", "0\n", EINVAL, ""},
+      {"hwmon:fan1_target", "1\n", 0, "1"}},  // below fan1_min: nothing checks it
+     [](KernelModel& m) { m.SetFile(0, "hwmon/hwmon3/fan1_min", "500\n"); }},
     {"Navi1xWithoutCurve",
      "navi1x-nocurve",
      Family::Navi1x,

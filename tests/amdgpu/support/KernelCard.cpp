@@ -344,9 +344,11 @@ int KernelModel::Card::WriteHwmon(const std::string& file, std::string_view comm
     if (fanMode != 1) return file == "fan1_target" ? ENODATA : EINVAL;
     // smu_v11_0/smu_v13_0/smu7/vega10/vega20 *_set_fan_speed_pwm clamp the duty to 255.
     if (file == "pwm1") u = std::min(u, 255ull);
+    // smu_v11_0/smu_v13_0_set_fan_speed_rpm refuse 0 (the tach period divides by it); a cap at
+    // fan1_max is a later fix (smu->fan_max_rpm), so the model takes the stricter one. Nothing
+    // checks fan1_min.
     if (file == "fan1_target" &&
-        (static_cast<long long>(u) < Number(hwmon + "/fan1_min").value_or(0) ||
-         static_cast<long long>(u) > Number(hwmon + "/fan1_max").value_or(LLONG_MAX)))
+        (u == 0 || static_cast<long long>(u) > Number(hwmon + "/fan1_max").value_or(LLONG_MAX)))
         return EINVAL;
     files[rel] = ReplaceFirstNumber(files[rel], static_cast<long long>(u));
     return 0;

@@ -62,7 +62,7 @@
 //   it again, a full `r` of pp_od_clk_voltage drops the effective cap to the default while
 //   power1_cap keeps printing the cached value. EffectivePowerCap() tells the cap the card runs.
 // - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (above 255 taken as 255) is
-//   EINVAL and fan1_target (fan1_min..fan1_max) ENODATA unless the mode is manual (1).
+//   EINVAL and fan1_target (1..fan1_max) ENODATA unless the mode is manual (1).
 // - power_dpm_force_performance_level takes the kernel's level names (`auto`, `low`, `high`,
 //   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`,
 //   `profile_exit`, `perf_determinism`), each as the whole word (a trailing newline allowed);
