@@ -189,7 +189,11 @@ const std::vector<Case> kCases = {
       {"od", "s 0 700\n", 0, "0:        700Mhz"},
       {"power_dpm_force_performance_level", "auto\n", 0, "auto"},
       {"od", "@read", 0, "0:        400Mhz"},  // `auto` put the clocks back
-      {"od", "r\n", EINVAL, ""}}},
+      {"od", "r\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "high\n", 0, ""},
+      {"od", "@read", 0, "0:       2200Mhz"},  // `high` pins both ends to the ceiling
+      {"power_dpm_force_performance_level", "low\n", 0, ""},
+      {"od", "@read", 0, "1:        400Mhz"}}},
     {"CommandParsing",
      "navi3x",
      Family::Navi3x,

@@ -114,9 +114,10 @@ int KernelModel::Card::EditOd(std::string_view command) {
 
     if (!overdrive) return EINVAL;
     if (family == Family::Apu) {
-        // vangogh_od_edit_dpm_table, smu_v13_0_4/5_od_edit_dpm_table, yellow_carp_od_edit_dpm_table,
-        // renoir_od_edit_dpm_table: edits only in the manual level (smu_od_edit_dpm_table passes
-        // them on; the APU functions refuse any other level), and `r`/`c` take no numbers.
+        // vangogh_od_edit_dpm_table, smu_v13_0_od_edit_dpm_table (the SMU13 APUs share it),
+        // yellow_carp_od_edit_dpm_table, renoir_od_edit_dpm_table: edits only in the manual level
+        // (smu_od_edit_dpm_table passes them on; the APU functions refuse any other level), and
+        // `r`/`c` take no numbers.
         const auto it = files.find("power_dpm_force_performance_level");
         if (it == files.end() || Trim(it->second.substr(0, it->second.find('\0'))) != "manual") return EINVAL;
         if ((type == 'r' || type == 'c') && !p.empty()) return EINVAL;
@@ -372,10 +373,19 @@ int KernelModel::Card::WritePerformanceLevel(std::string_view command) {
     for (const char* level : levels) {
         if (word != level) continue;
         files["power_dpm_force_performance_level"] = std::string(level) + "\n";
-        // vangogh_set_performance_level, smu_v13_0_4/5_set_performance_level,
-        // yellow_carp_set_performance_level: `auto` puts the clocks back to their defaults.
+        // vangogh_set_performance_level, smu_v13_0_4_set_performance_level (and, not re-read,
+        // smu_v13_0_5 and yellow_carp): `auto` puts the engine clock limits (what OD_SCLK prints)
+        // back to the card's own, `high` pins both to the ceiling and `low` both to the floor;
+        // `manual` and `profile_exit` leave them.
         if (family == Family::Apu && word == "auto") {
             staged = committed = boot;
+            tableTouched = true;
+        }
+        const auto range = RangeOf("SCLK");
+        if (family == Family::Apu && range && (word == "high" || word == "low")) {
+            const long long mhz = word == "high" ? range->max : range->min;
+            for (OdTable* t : {&staged, &committed})
+                for (int end : {0, 1}) t->sclk[end].mhz = mhz;
             tableTouched = true;
         }
         return 0;

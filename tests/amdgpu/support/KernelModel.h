@@ -33,8 +33,9 @@
 // - APU: `s 0|1`, and `p <core> 0|1 <MHz>` where the text has a CPU clock section. The APU
 //   kernels take these only while power_dpm_force_performance_level is `manual` (EINVAL
 //   otherwise), check only the floor for a minimum and only the ceiling for a maximum, check
-//   minimum <= maximum at the commit, refuse `r` and `c` with numbers after them, and put the
-//   clocks back to the boot values when the level goes back to `auto`.
+//   minimum <= maximum at the commit, refuse `r` and `c` with numbers after them, put the
+//   clocks back to the boot values when the level goes back to `auto`, and pin both engine ends
+//   to the ceiling for `high` and to the floor for `low`.
 // - Every family but Polaris stores each `s`/`m` pair into the staged table as it comes: a refused
 //   command keeps the pairs before the refused one, a dangling level is EINVAL after them, and a
 //   command without numbers is taken. Navi1x and Navi2x refuse a minimum above the staged
