@@ -169,8 +169,9 @@ int KernelModel::Card::EditOdTable(char type, const std::vector<long long>& p) {
                 const auto volt = RangeOf("VDDC");
                 result = p.empty() ? EINVAL : 0;
                 for (std::size_t k = 0; k < p.size(); k += 3) {
-                    // smu7_odn_edit_dpm_table (current kernels): a short triple or a level beyond
-                    // the table is refused.
+                    // smu7_odn_edit_dpm_table since its 2026 change checks every triple before it
+                    // stores one: a short triple or a level beyond the table is refused (before,
+                    // it was taken silently with 0 after the triples before it were stored).
                     if (k + 3 > p.size() || p[k] < 0 || !levels.count(static_cast<int>(p[k]))) {
                         result = EINVAL;
                         break;
