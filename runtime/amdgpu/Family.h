@@ -42,9 +42,10 @@ struct FamilyRules {
     // The kernel takes overdrive edits only while power_dpm_force_performance_level is `manual`
     // (the APUs); any other level refuses every edit with EINVAL.
     bool editsNeedManualLevel;
-    // A commit of the overdrive table may put the power cap back to its default (RDNA3 and RDNA4
-    // keep a cap above the default in that table), so a cap the user chose has to be written
-    // again after it.
+    // RDNA3 and RDNA4 keep a cap above the default in the overdrive table (smu_v13_0_0/
+    // smu_v14_0_2_set_power_limit): a full `r` drops it, and what the firmware makes of a
+    // commit whose feature mask no longer names the limit is not in the source, so a cap the
+    // user chose is written again after every commit.
     bool commitMayDropPowerCap;
 };
 

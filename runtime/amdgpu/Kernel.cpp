@@ -32,7 +32,10 @@ const ReadResult& Kernel::read(const std::string& path) {
     const auto it = m_reads.find(path);
     if (it != m_reads.end()) return it->second;
     ReadResult result = m_files.read(path);
-    if (result.error == EPERM) {
+    // amdgpu_pm_get_access_if_active: a card in runtime suspend answers EPERM (6.13 to 6.17) or
+    // EBUSY (6.18 and later, where the suspend check comes first and a reset answers the same):
+    // either is worth one wake; a card in reset still answers EBUSY after it.
+    if (result.error == EPERM || result.error == EBUSY) {
         const std::string device = deviceFolderOf(path);
         if (!device.empty() && m_woken.insert(device).second && m_files.wake(device) == 0)
             result = m_files.read(path);

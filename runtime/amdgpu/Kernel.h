@@ -21,8 +21,9 @@ class Kernel {
 public:
     Kernel();
     // Failed reads are remembered as well: the call sees one answer per file. A card in runtime
-    // suspend answers EPERM (kernel 6.13 and later) instead of waking for the read: the card is
-    // woken once per call through its render node and the file read again once.
+    // suspend answers EPERM (kernels 6.13 to 6.17) or EBUSY (6.18 and later) instead of waking for
+    // the read: the card is woken once per call through its render node and the file read again
+    // once.
     const ReadResult& read(const std::string& path);
     // The text when the read succeeded.
     const std::string* text(const std::string& path);

@@ -143,7 +143,7 @@ ADLX_RESULT stageOverdrive(Kernel& kernel, const Card& card, const FamilyRules* 
     const ADLX_RESULT result = stage(kernel, file, plan.commands, plan.undo);
     if (result != ADLX_OK) {
         leaveManualLevel(kernel, card, level);
-        // An undo by `r` commits, and may drop the cap as any commit does.
+        // An undo by `r` commits the boot table, whose Ppt drops a cap above the default.
         if (keptCap && std::find(plan.undo.begin(), plan.undo.end(), resetCommand()) != plan.undo.end())
             writeKeptCap();
         return result;

@@ -34,7 +34,8 @@ std::string PathOf(const KernelModel& model, const std::string& file) {
 }
 
 // A write of `command` to `file`, or one of the model's switches: "@read" (a read of `file` that
-// answers `error`), "@sleep", "@reset" (the card), "@wake" (the runtime's render-node query).
+// answers `error`), "@sleep" (a 6.13 kernel), "@sleep618" (a 6.18 one), "@reset" (the card),
+// "@wake" (the runtime's render-node query).
 struct Step {
     std::string file;
     std::string command;
@@ -79,9 +80,18 @@ const std::vector<Case> kCases = {
       {"od", "vc 1 1300 1250\n", EINVAL, ""},
       {"od", "vo -10\n", EINVAL, ""},
       {"od", "c\n", 0, "1: 1800Mhz"},
+      {"od", "s 0 900 1 850\n", EINVAL, "0: 900Mhz"},  // the pair before the refused one stays
+      {"od", "s 1 1700 0\n", EINVAL, "1: 1700Mhz"},    // a dangling level: the pair before stays
+      {"od", "s\n", 0, ""},                            // no numbers: nothing to do
+      {"od", "m 1 850 7\n", 0, "1: 850MHz"},           // only the first pair is read
+      {"od", "vc 0 900 750 5\n", 0, "0: 900MHz 750mV"},
+      {"od", "vc 0 900\n", EINVAL, ""},
       {"hwmon:fan1_target", "1500\n", ENODATA, ""},  // only in manual mode
       {"hwmon:pwm1_enable", "1\n", 0, "1"},
-      {"hwmon:fan1_target", "1500\n", 0, "1500"}}},
+      {"hwmon:fan1_target", "1500\n", 0, "1500"},
+      {"hwmon:fan1_target", "0\n", EINVAL, ""},
+      {"hwmon:fan1_target", "1\n", 0, "1"}},  // below fan1_min: nothing checks it
+     [](KernelModel& m) { m.SetFile(0, "hwmon/hwmon3/fan1_min", "500\n"); }},
     {"Navi1xWithoutCurve",
      "navi1x-nocurve",
      Family::Navi1x,
@@ -96,7 +106,11 @@ const std::vector<Case> kCases = {
       {"od", "c\n", 0, ""},
       {"od", "s 1 2000\n", 0, "1:       2000Mhz"},
       {"od", "r\n", 0, "1:       1900Mhz"},
-      {"od", "c\n", 0, "1:       1900Mhz"}}},
+      {"od", "c\n", 0, "1:       1900Mhz"},
+      {"od", "s 0 2000\n", 0, "0:       2000Mhz"},  // the order is never checked
+      {"od", "s 1 808 0 2300\n", EINVAL, "1:        808Mhz"},  // one range for both ends
+      {"od", "m 1 1100 1 1300\n", EINVAL, "1:       1100Mhz"},
+      {"od", "vc 0 900 750 1 1400\n", EINVAL, "0:        900Mhz        750mV"}}},
     {"Navi2xOffsets",
      "navi2x",
      Family::Navi2x,
@@ -107,7 +121,8 @@ const std::vector<Case> kCases = {
       {"od", "vc 0 800 700\n", EINVAL, ""},
       {"od", "p 0 0 1400\n", EINVAL, ""},
       {"od", "s 100\n", EINVAL, ""},
-      {"od", "s 0 1000 1 900\n", EINVAL, ""},  // refused at the edit: nothing stays
+      {"od", "s 0 1000 1 900\n", EINVAL, "0: 1000Mhz"},  // refused at its pair; the one before stays
+      {"od", "vo -50 7\n", EINVAL, ""},
       {"hwmon:power1_cap", "0\n", 0, "186000000"}}},  // no minimum: 0 keeps the cap
     {"Navi3xChecks",
      "navi3x",
@@ -118,6 +133,9 @@ const std::vector<Case> kCases = {
       {"od", "s 0 2700\n", 0, "0: 2700Mhz"},
       {"od", "vo -500\n", EINVAL, ""},
       {"od", "vo -100\n", 0, "-100mV"},
+      {"od", "vo -90 7\n", 0, "-90mV"},  // the first number; no count checked
+      {"od", "s 1 2900 1\n", EINVAL, "1: 2900Mhz"},  // a dangling level after a stored pair
+      {"od", "s\n", 0, ""},
       {"od", "m 1 1400\n", EINVAL, ""},
       {"hwmon:power1_cap", "0\n", EINVAL, ""}}},  // the minimum is above 0
     {"Navi3xChecksEachEndAgainstItsOwnLimits",
@@ -171,7 +189,11 @@ const std::vector<Case> kCases = {
       {"od", "s 0 700\n", 0, "0:        700Mhz"},
       {"power_dpm_force_performance_level", "auto\n", 0, "auto"},
       {"od", "@read", 0, "0:        400Mhz"},  // `auto` put the clocks back
-      {"od", "r\n", EINVAL, ""}}},
+      {"od", "r\n", EINVAL, ""},
+      {"power_dpm_force_performance_level", "high\n", 0, ""},
+      {"od", "@read", 0, "0:       2200Mhz"},  // `high` pins both ends to the ceiling
+      {"power_dpm_force_performance_level", "low\n", 0, ""},
+      {"od", "@read", 0, "1:        400Mhz"}}},
     {"CommandParsing",
      "navi3x",
      Family::Navi3x,
@@ -180,7 +202,8 @@ const std::vector<Case> kCases = {
       {"od", "s 1 08\n", EINVAL, ""},
       {"od", "s 1 0xa00\n", 0, "1: 2560Mhz"},
       {"od", "s 1 26OO\n", EINVAL, ""},
-      {"od", "s 1\t2600\n", EINVAL, ""},
+      {"od", "s 1\t2600\n", EINVAL, ""},     // a tab inside a token
+      {"od", "s 1 \t2500\n", 0, "1: 2500Mhz"},  // white space after a separator is skipped
       {"od", "x 1 2600\n", EINVAL, ""},
       {"od", "s 1 2600" + std::string(130, ' ') + "\n", EINVAL, ""},
       {"od", "", EINVAL, ""},
@@ -215,7 +238,7 @@ const std::vector<Case> kCases = {
       {"hwmon:pwm1_enable", "1\n", 0, "1"},
       {"hwmon:fan1_enable", "1\n", 0, "1"},
       {"hwmon:pwm1", "100\n", 0, "100"},
-      {"hwmon:pwm1", "256\n", EINVAL, ""},
+      {"hwmon:pwm1", "256\n", 0, "255"},  // clamped, not refused
       {"pp_dpm_sclk", "1\n", 0, ""},
       {"vendor", "0x1002\n", EACCES, ""},
       {"no_such_file", "1\n", ENOENT, ""}}},
@@ -227,12 +250,22 @@ const std::vector<Case> kCases = {
       {"hwmon:power1_cap", "@read", EPERM, ""},
       {"fan:fan_curve", "@read", ENOENT, ""},
       {"hwmon:name", "@read", 0, "amdgpu"},
+      {"hwmon:temp1_crit", "@read", 0, ""},  // the limits are answered without the card
+      {"hwmon:pwm1_max", "@read", 0, "255"},
+      {"hwmon:temp1_input", "@read", EPERM, ""},
       {"uevent", "@read", 0, "DRIVER=amdgpu"},
       {"", "@wake", 0, ""},
       {"od", "@read", 0, "1: 2581Mhz"},
       {"", "@sleep", 0, ""},
       {"hwmon:power1_cap", "190000000\n", 0, ""},  // a write wakes the card
       {"hwmon:power1_cap", "@read", 0, "190000000"}}},
+    {"SleepingCardAnswersEbusyFrom618",
+     "navi2x",
+     Family::Navi2x,
+     {{"", "@sleep618", 0, ""},
+      {"od", "@read", EBUSY, ""},
+      {"od", "s 1 2600\n", 0, ""},  // a write wakes the card
+      {"od", "@read", 0, "1: 2600Mhz"}}},
     {"CardInResetAnswersEbusy",
      "navi3x",
      Family::Navi3x,
@@ -240,6 +273,9 @@ const std::vector<Case> kCases = {
       {"od", "@read", EBUSY, ""},
       {"fan:fan_curve", "@read", EBUSY, ""},
       {"od", "s 1 2600\n", EBUSY, ""},
+      {"od", "x 1 2600\n", EINVAL, ""},  // parsed before the card is asked for
+      {"hwmon:power1_cap", "-5\n", EINVAL, ""},
+      {"hwmon:power1_cap", "150000000\n", EBUSY, ""},
       {"", "@wake", 0, ""},
       {"od", "@read", EBUSY, ""}}},
     {"OverdriveOff",
@@ -262,8 +298,10 @@ TEST_P(KernelBehaviour, AnswersLikeTheKernel) {
     if (c.setup) c.setup(*model);
     for (const Step& step : c.steps) {
         const std::string path = PathOf(*model, step.file);
-        if (step.command == "@sleep" || step.command == "@reset" || step.command == "@wake") {
+        if (step.command == "@sleep" || step.command == "@sleep618" || step.command == "@reset" ||
+            step.command == "@wake") {
             if (step.command == "@sleep") model->SetSleeping(0, true);
+            if (step.command == "@sleep618") model->SetSleeping(0, true, EBUSY);
             if (step.command == "@reset") model->SetResetting(0, true);
             if (step.command == "@wake") {
                 EXPECT_EQ(model->wake(KernelModel::DevicePath(0, "")), step.error);
@@ -326,30 +364,35 @@ TEST(KernelModel, ResetCommitsAtOnceFromNavi2xOnward) {
     }
 }
 
-// A cap above the default lives in the SMU13/14 overdrive table: a commit drops the cap the card
-// runs, while power1_cap keeps printing the chosen one.
-TEST(KernelModel, Smu13And14CommitDropsTheEffectivePowerCapButNotTheOnePrinted) {
+// A cap above the default lives in the SMU13/14 staged overdrive table: a commit sends it again, a
+// full reset of pp_od_clk_voltage drops the cap the card runs while power1_cap keeps printing the
+// chosen one.
+TEST(KernelModel, Smu13And14FullResetDropsTheEffectivePowerCapButNotTheOnePrinted) {
     struct Row {
         const char* fixture;
         const char* file;
-        const char* edit;
-        std::string cap;  // within the card's limits, not its default
+        const char* command;  // after an edit of that file
+        std::string cap;      // within the card's limits, not its default
         bool drops;
     };
-    for (const Row& row : {Row{"navi3x", "od", "s 1 2700\n", "170000000\n", true},
-                           Row{"navi3x", "fan:fan_curve", "2 65 50\n", "170000000\n", true},
-                           Row{"navi3x", "od", "s 1 2700\n", "150000000\n", false},  // below the default
-                           Row{"navi2x", "od", "s 1 2700\n", "200000000\n", false},
-                           Row{"rdna4", "od", "m 1 1300\n", "240000000\n", true}}) {
-        SCOPED_TRACE(std::string(row.fixture) + " " + row.file + " " + row.cap);
+    for (const Row& row : {Row{"navi3x", "od", "c\n", "170000000\n", false},
+                           Row{"navi3x", "fan:fan_curve", "c\n", "170000000\n", false},
+                           Row{"navi3x", "fan:fan_curve", "r\n", "170000000\n", false},
+                           Row{"navi3x", "od", "r\n", "170000000\n", true},
+                           Row{"navi3x", "od", "r\n", "150000000\n", false},  // below the default
+                           Row{"navi2x", "od", "r\n", "200000000\n", false},
+                           Row{"rdna4", "od", "r\n", "240000000\n", true}}) {
+        SCOPED_TRACE(std::string(row.fixture) + " " + row.file + " " + row.command + row.cap);
         auto model = Load(kFixtures / row.fixture);
         const std::string cap = model->HwmonPath(0, "power1_cap");
         const long long defaultCap =
             std::stoll(model->read(model->HwmonPath(0, "power1_cap_default")).text);
         ASSERT_EQ(model->write(cap, row.cap), 0);
-        ASSERT_EQ(model->write(PathOf(*model, row.file), row.edit), 0);
+        const char* edit = std::string(row.file) == "od" ? (std::string(row.fixture) == "rdna4" ? "m 1 1300\n" : "s 1 2500\n")
+                                                         : "2 65 50\n";
+        ASSERT_EQ(model->write(PathOf(*model, row.file), edit), 0);
         EXPECT_EQ(model->EffectivePowerCap(0), std::stoll(row.cap)) << "an edit alone keeps the cap";
-        ASSERT_EQ(model->write(PathOf(*model, row.file), "c\n"), 0);
+        ASSERT_EQ(model->write(PathOf(*model, row.file), row.command), 0);
         EXPECT_EQ(model->read(cap).text, row.cap) << "power1_cap prints the cached cap";
         EXPECT_EQ(model->EffectivePowerCap(0), row.drops ? defaultCap : std::stoll(row.cap));
         // Writing the cap again puts it back into effect.

@@ -416,9 +416,9 @@ TEST_F(WindowOnCards, OverdriveOffSaysWhyOnStandardError) {
     EXPECT_FALSE(Enabled(kTuningPage, 1008));
 }
 
-// The RDNA3 and RDNA4 kernels drop a power cap above the default when the overdrive table is
-// committed, while power1_cap keeps printing it. The Fan page's Set commits that table without
-// setting the power limit again: the cap chosen on the Tuning page stays what the card runs.
+// The RDNA3 and RDNA4 kernels keep a power cap above the default in the overdrive table, which
+// power1_cap does not show. The Fan page's Set commits that table without setting the power limit
+// again: the cap chosen on the Tuning page stays what the card runs, and what the page shows.
 TEST_F(WindowOnCards, Rdna3And4KeepTheChosenPowerCapThroughTheFanPagesSet) {
     for (const char* tree : {"navi3x", "rdna4"}) {
         SCOPED_TRACE(tree);

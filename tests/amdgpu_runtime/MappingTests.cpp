@@ -346,8 +346,8 @@ const SetRow kSets[] = {
      ADLX_INVALID_ARGS, {}},
     {"Navi3xZeroRpmOff", "rx7800xt", FAN(SetZeroRPMState(false)), ADLX_OK,
      {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 0\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n"}},
-    // RDNA4 keeps a cap above its default in the overdrive table, as Navi 3x: the cap the card
-    // runs (120 W, below the default here) is written again after every commit.
+    // RDNA4 keeps a cap above its default in the overdrive table, as Navi 3x: the cap power1_cap
+    // shows (120 W, below the default here) is written again after every commit.
     {"Rdna4ZeroRpmOn", "rx9070xt", FAN(SetZeroRPMState(true)), ADLX_OK,
      {"gpu_od/fan_ctrl/fan_zero_rpm_enable: 1\n", "gpu_od/fan_ctrl/fan_zero_rpm_enable: c\n",
       "power1_cap: 120000000\n"}},

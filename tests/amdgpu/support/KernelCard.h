@@ -3,6 +3,7 @@
 // rules its family's kernel follows when a file is written. The kernel function each rule follows
 // is named beside it.
 
+#include <cerrno>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,6 +34,7 @@ struct KernelModel::Card {
     bool tableTouched = false;
     int fanMode = 2;  // 0 none, 1 manual, 2 automatic
     bool sleeping = false;
+    int sleepAnswer = EPERM;  // what a read of a sleeping card answers
     bool resetting = false;
     int wakeError = 0;
     int wakes = 0;
@@ -64,29 +66,41 @@ struct KernelModel::Card {
     }
 
     // The files amdgpu_pm.c serves: their show functions go through amdgpu_pm_get_access_if_active
-    // (EPERM on a sleeping card from 6.13) and amdgpu_pm_dev_state_check (EBUSY in reset, 7.0).
-    // The hwmon names and labels are answered without the card.
+    // (a sleeping card: EPERM from 6.13, EBUSY from 6.18; a reset: EBUSY from 6.18).
+    // The hwmon name, the labels, the temperature limits (amdgpu_hwmon_show_temp_thresh,
+    // amdgpu_hwmon_show_temp_emergency) and pwm1_min/pwm1_max are answered without the card.
     bool IsPowerFile(const std::string& rel) const {
         if (StartsWith(rel, "pp_") || StartsWith(rel, "power_dpm_") || StartsWith(rel, "gpu_od/"))
             return true;
         if (hwmon.empty() || !StartsWith(rel, hwmon + "/")) return false;
         const std::string file = rel.substr(hwmon.size() + 1);
-        return file != "name" && !file.ends_with("_label");
+        const bool temperatureLimit = StartsWith(file, "temp") &&
+                                      (file.ends_with("_crit") || file.ends_with("_crit_hyst") ||
+                                       file.ends_with("_emergency"));
+        return file != "name" && !file.ends_with("_label") && !temperatureLimit && file != "pwm1_min" &&
+               file != "pwm1_max";
     }
 
-    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the default is the
-    // overdrive table's Ppt, so uploading that table (smu_v13_0_0_od_edit_dpm_table,
-    // smu_v14_0_2_od_edit_dpm_table, PP_OD_COMMIT_DPM_TABLE) drops the effective cap back to the
-    // default while smu->current_power_limit, which power1_cap prints, keeps the chosen one.
     void Commit() {
         committed = staged;
         tableTouched = true;
+    }
+
+    // smu_v13_0_0_set_power_limit / smu_v14_0_2_set_power_limit: a cap above the card's message
+    // limit (the model takes power1_cap_default for it) is the staged overdrive table's Ppt, so a
+    // commit (`c`, or a fan_ctrl file's `r`) sends it again and the cap holds; a full `r` of
+    // pp_od_clk_voltage (smu_v13_0_0_od_edit_dpm_table, smu_v14_0_2_od_edit_dpm_table copy the
+    // boot table, Ppt included, and commit it) drops the cap the card runs to the default while
+    // smu->current_power_limit, which power1_cap prints, keeps the chosen one.
+    void RestoreBootPpt() {
         if ((family != Family::Navi3x && family != Family::Rdna4) || hwmon.empty()) return;
         const auto defaultCap = Number(hwmon + "/power1_cap_default");
         const auto cap = effectiveCap ? effectiveCap : Number(hwmon + "/power1_cap");
         if (defaultCap && cap && *cap > *defaultCap) effectiveCap = *defaultCap;
     }
 
+    // The error a store function answers from its own parsing, before it asks for the card.
+    int RefusedBeforeAccess(const std::string& rel, std::string_view command) const;
     int EditOd(std::string_view command);
     int EditOdTable(char type, const std::vector<long long>& p);
     int EditFan(const std::string& name, std::string_view command);

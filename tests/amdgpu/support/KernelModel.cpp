@@ -279,10 +279,11 @@ amdgpu::ReadResult KernelModel::read(const std::string& path) {
     if (r.text) return {0, *r.text};
     if (r.names || r.card->dirs.count(r.rel)) return {EISDIR, {}};
     if (r.card->IsPowerFile(r.rel)) {
-        // amdgpu_pm_dev_state_check (EBUSY in reset, kernel 7.0), amdgpu_pm_get_access_if_active
-        // (EPERM on a card in runtime suspend, kernel 6.13 and later).
+        // amdgpu_pm_get_access_if_active: amdgpu_pm_dev_state_check(adev, false) refuses a card in
+        // reset or in suspend, runtime suspend included (EBUSY from 6.18, EPERM before), then
+        // pm_runtime_get_if_active refuses a card that is not awake (EPERM).
         if (r.card->resetting) return {EBUSY, {}};
-        if (r.card->sleeping) return {EPERM, {}};
+        if (r.card->sleeping) return {r.card->sleepAnswer, {}};
     }
     return {0, r.card->files.at(r.rel)};
 }
@@ -330,8 +331,12 @@ int KernelModel::write(const std::string& path, std::string_view command) {
 
 int KernelModel::WriteCard(Card& card, const std::string& rel, std::string_view command) {
     if (card.IsPowerFile(rel)) {
-        // The store functions use amdgpu_pm_get_access: EBUSY in reset, else the card is resumed.
-        if (card.resetting) return EBUSY;
+        // The store functions use amdgpu_pm_get_access after their parsing: EBUSY in reset (6.18;
+        // EPERM before), else the card is resumed.
+        if (card.resetting) {
+            const int refused = card.RefusedBeforeAccess(rel, command);
+            return refused != 0 ? refused : EBUSY;
+        }
         card.sleeping = false;
     }
     int result = EACCES;
@@ -364,7 +369,10 @@ int KernelModel::wake(const std::string& device) {
     return 0;
 }
 
-void KernelModel::SetSleeping(int card, bool sleeping) { m_cards.at(card)->sleeping = sleeping; }
+void KernelModel::SetSleeping(int card, bool sleeping, int answer) {
+    m_cards.at(card)->sleeping = sleeping;
+    m_cards.at(card)->sleepAnswer = answer;
+}
 bool KernelModel::Sleeping(int card) const { return m_cards.at(card)->sleeping; }
 void KernelModel::SetWakeError(int card, int error) { m_cards.at(card)->wakeError = error; }
 int KernelModel::WakeCount(int card) const { return m_cards.at(card)->wakes; }

@@ -23,19 +23,25 @@
 // - Polaris: `s|m <level> <MHz> <mV>` (any number of triples); a short triple or a level beyond
 //   the table is EINVAL (current kernels).
 // - Vega20 and Navi1x: `s 0|1 <MHz>`, `m 1 <MHz>`, `vc 0..2 <MHz> <mV>` where the curve is printed.
-//   A card without the curve prints no OD_VDDC_CURVE and only level 1 of OD_MCLK.
-// - Navi2x: `s 0|1`, `m 0|1`, `vo <mV>` (no range is printed for the offset, none is checked).
-// - Navi3x: as Navi2x, `vo` checked against VDDGFX_OFFSET.
+//   Both print only level 1 of OD_MCLK; a card without the curve prints no OD_VDDC_CURVE. Navi1x
+//   reads only the first `m` pair and the first `vc` triple; Vega20 takes any number of both and
+//   checks both engine ends against the printed range.
+// - Navi2x: `s 0|1`, `m 0|1`, `vo <mV>` (exactly one number; no range is printed for the offset,
+//   none is checked).
+// - Navi3x: as Navi2x, `vo` checked against VDDGFX_OFFSET and read from its first number.
 // - RDNA4: `s <offset MHz>` (exactly one number), `m 0|1`, `vo`.
 // - APU: `s 0|1`, and `p <core> 0|1 <MHz>` where the text has a CPU clock section. The APU
 //   kernels take these only while power_dpm_force_performance_level is `manual` (EINVAL
 //   otherwise), check only the floor for a minimum and only the ceiling for a maximum, check
-//   minimum <= maximum at the commit, refuse `r` and `c` with numbers after them, and put the
-//   clocks back to the boot values when the level goes back to `auto`.
-// - Navi1x and Navi2x refuse a minimum above the staged maximum (and a maximum below the staged
-//   minimum) edit by edit, and a refused command changes nothing. Navi3x and RDNA4 store each
-//   value as they go and check the table after the whole command: a refused command keeps what
-//   it stored before the check.
+//   minimum <= maximum at the commit, refuse `r` and `c` with numbers after them, put the
+//   clocks back to the boot values when the level goes back to `auto`, and pin both engine ends
+//   to the ceiling for `high` and to the floor for `low`.
+// - Every family but Polaris stores each `s`/`m` pair into the staged table as it comes: a refused
+//   command keeps the pairs before the refused one, a dangling level is EINVAL after them, and a
+//   command without numbers is taken. Navi1x and Navi2x refuse a minimum above the staged
+//   maximum (and a maximum below the staged minimum) at its pair; Navi3x and RDNA4 check the
+//   order once after the command (keeping all it stored); Vega20 never checks it. Polaris checks
+//   every triple before it stores one (current kernels).
 // - Staged and committed tables: an edit changes the staged table, `c` commits it. Reads show
 //   the STAGED table, as the kernel's print functions read the table being edited, so a read-back
 //   alone cannot tell whether `c` was sent: tests ask uncommitted()/committedRead() for that.
@@ -52,21 +58,25 @@
 //   EINVAL outside [power1_cap_min, power1_cap_max] compared in watts, ERANGE beyond 32 bits.
 //   0 means the default cap on Polaris; elsewhere it is checked against the minimum first (EINVAL
 //   when that is above 0) and then keeps the current cap.
-//   Navi3x and RDNA4 keep a cap above the default in the overdrive table: every commit of that
-//   table (`c`, or an `r` of pp_od_clk_voltage or of a fan_ctrl file) drops the effective cap to
-//   the default while power1_cap keeps printing the cached value. EffectivePowerCap() tells the
-//   cap the card runs.
-// - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (0..255) is EINVAL and
-//   fan1_target (fan1_min..fan1_max) ENODATA unless the mode is manual (1).
+//   (Kernel 6.19 and later re-apply the current cap for 0 whatever the minimum.)
+//   Navi3x and RDNA4 keep a cap above the default in the staged overdrive table: a commit sends
+//   it again, a full `r` of pp_od_clk_voltage drops the effective cap to the default while
+//   power1_cap keeps printing the cached value. EffectivePowerCap() tells the cap the card runs.
+// - pwm1_enable 0|1|2 and fan1_enable 0|1 share the fan mode; pwm1 (above 255 taken as 255) is
+//   EINVAL and fan1_target (1..fan1_max) ENODATA unless the mode is manual (1).
 // - power_dpm_force_performance_level takes the kernel's level names (`auto`, `low`, `high`,
 //   `manual`, `profile_standard`, `profile_min_sclk`, `profile_min_mclk`, `profile_peak`,
 //   `profile_exit`, `perf_determinism`), each as the whole word (a trailing newline allowed);
 //   else EINVAL.
-// - Runtime power management (kernel 6.13 and later): a card put to sleep with SetSleeping()
-//   answers reads of its power files (pp_*, power_dpm_*, gpu_od/, hwmon values) with EPERM
-//   instead of waking; a write wakes it, and so does wake() (the runtime's amdgpu query through
-//   the card's render node) unless SetWakeError() makes that query fail. A card put into reset
-//   with SetResetting() answers reads and writes of those files with EBUSY (kernel 7.0).
+// - Runtime power management: a card put to sleep with SetSleeping() answers reads of its power
+//   files (pp_*, power_dpm_*, gpu_od/, hwmon values) without waking: EPERM (kernels 6.13 to
+//   6.17), or EBUSY (6.18 and later, 6.17.8 stable: the same answer as a reset, because the
+//   read check sees the suspend before it asks whether the card is awake), chosen by
+//   SetSleeping()'s third argument. A write wakes it, and so does wake() (the runtime's amdgpu
+//   query through the card's render node) unless SetWakeError() makes that query fail. A card put
+//   into reset with SetResetting() answers reads and writes of those files with EBUSY (6.18 and
+//   later; EPERM before). A write is parsed before the card is asked for (6.15 and later), so a
+//   malformed command is EINVAL even then.
 // - Any other existing file is read-only: EACCES. A missing file is ENOENT.
 // - Synthesised like a live kernel when the tree lacks them: device/vendor, device,
 //   subsystem_vendor, subsystem_device (from uevent's PCI_ID/PCI_SUBSYS_ID), the `driver` entry
@@ -75,6 +85,7 @@
 //   0xfff7bfff; read-only like the real parameter, set it with setPpFeatureMask()), and an
 //   empty `edid` for a connector (the kernel shows one for each; the captures kept none).
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -142,8 +153,9 @@ public:
     // Replaces a file's bytes as if the kernel now printed them (for broken-text tests).
     void SetFile(int card, const std::string& relative, std::string bytes);
     void SetPerformanceLevel(int card, const std::string& level);
-    // Runtime suspend: reads of the card's power files answer EPERM until a write or a wake().
-    void SetSleeping(int card, bool sleeping);
+    // Runtime suspend: reads of the card's power files answer `answer` (EPERM or EBUSY, by kernel
+    // version) until a write or a wake().
+    void SetSleeping(int card, bool sleeping, int answer = EPERM);
     bool Sleeping(int card) const;
     // The render-node query fails with this error (0: it wakes the card), and how often it ran.
     void SetWakeError(int card, int error);

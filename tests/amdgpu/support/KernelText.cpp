@@ -89,11 +89,16 @@ int KStrToInt(std::string_view s, long long& out) {
     return 0;
 }
 
-// Tokens separated by spaces and newlines, each read with base 0 (strsep + kstrtol).
+// Tokens separated by spaces and newlines, each read with base 0 (strsep + kstrtol); after each
+// separator any white space is skipped (the isspace loop of amdgpu_set_pp_od_clk_voltage), so a
+// tab after a space is no part of the next token, while a tab inside a token refuses it.
 int ParseParams(std::string_view rest, std::vector<long long>& params) {
     std::size_t i = 0;
     while (i < rest.size()) {
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\n')) ++i;
+        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\n')) {
+            ++i;
+            while (i < rest.size() && std::isspace(static_cast<unsigned char>(rest[i]))) ++i;
+        }
         if (i >= rest.size()) break;
         std::size_t end = i;
         while (end < rest.size() && rest[end] != ' ' && rest[end] != '\n') ++end;

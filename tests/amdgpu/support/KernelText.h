@@ -45,7 +45,8 @@ int KStrToU32(std::string_view s, unsigned long long& out);
 
 int KStrToInt(std::string_view s, long long& out);
 
-// Tokens separated by spaces and newlines, each read with base 0 (strsep + kstrtol).
+// Tokens separated by spaces and newlines, each read with base 0 (strsep + kstrtol); white space
+// after a separator is skipped.
 int ParseParams(std::string_view rest, std::vector<long long>& params);
 
 // The text as lines; NUL runs and newlines are kept verbatim between them.
