@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "RecordingReporter.h"
 #include "TempHome.h"
 #include "mesa/Drirc.h"
 #include "mesa/EnvironmentFile.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "RecordingReporter.h"
 #include "TempHome.h"
 #include "mesa/UserFiles.h"
 

@@ -26,8 +26,9 @@ public:
     }
     void cacheEmptied(std::uint64_t files, std::uint64_t bytes) override {
         char text[160];
-        std::snprintf(text, sizeof text, "The shader cache was emptied: %llu files, %.1f MB freed.",
-                      static_cast<unsigned long long>(files), static_cast<double>(bytes) / 1e6);
+        std::snprintf(text, sizeof text, "The shader cache was emptied: %llu %s, %.1f MB freed.",
+                      static_cast<unsigned long long>(files), files == 1 ? "file" : "files",
+                      static_cast<double>(bytes) / 1e6);
         session().notify(text);
     }
 };

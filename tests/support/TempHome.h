@@ -6,9 +6,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
-
-#include "mesa/MesaSettings.h"
 
 class TempHome {
 public:
@@ -36,13 +33,3 @@ private:
 // The file's bytes, or nullopt when it is not there.
 std::optional<std::string> fileText(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& text);
-
-// What the settings told: the login notices, the problems, the cache counts.
-struct RecordingReporter : mesa::Reporter {
-    int environmentChanges = 0;
-    std::vector<std::string> problems;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> emptied;
-    void environmentChanged() override { ++environmentChanges; }
-    void problem(const std::string& reason) override { problems.push_back(reason); }
-    void cacheEmptied(std::uint64_t files, std::uint64_t bytes) override { emptied.emplace_back(files, bytes); }
-};
