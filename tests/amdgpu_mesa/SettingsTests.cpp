@@ -293,3 +293,14 @@ TEST_F(MesaSettings, TheEnvironmentFileKeepsTheUsersLinesAndMode) {
     // No temporary file is left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(home.environment().parent_path()), fs::directory_iterator()), 1);
 }
+
+TEST_F(MesaSettings, RunAsRootTheUsersFileStaysTheUsers) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can hand a file to another owner";
+    writeFile(home.environment(), "RADV_PERFTEST=gpl\n");
+    ASSERT_EQ(::chown(home.environment().c_str(), 1234, 5678), 0);
+    ASSERT_EQ(setEnhancedSync(true, reporter), ADLX_OK);
+    struct stat st{};
+    ASSERT_EQ(::stat(home.environment().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 5678u);
+}

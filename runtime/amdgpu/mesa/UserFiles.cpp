@@ -127,7 +127,8 @@ bool writeUserFile(const fs::path& requested, std::string_view text, std::string
     }
     mode_t mode = 0644;
     struct stat old{};
-    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    if (replacing) mode = old.st_mode & 07777;
 
     std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
@@ -144,6 +145,8 @@ bool writeUserFile(const fs::path& requested, std::string_view text, std::string
     }
     if (!ok) error = errnoText(temp);
     if (ok && ::fchmod(fd, mode) != 0) ok = false, error = errnoText(temp);
+    // Run as root (sudo keeping HOME), the user's file must stay the user's.
+    if (ok && replacing && ::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) ok = false, error = errnoText(temp);
     if (ok && ::fsync(fd) != 0) ok = false, error = errnoText(temp);
     if (::close(fd) != 0 && ok) ok = false, error = errnoText(temp);
     if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, error = errnoText(path.string());
