@@ -59,6 +59,34 @@ TEST_F(GraphicsOnCards, AlwaysOffReachesTheDrircAndVulkanAndTellsWhenItTakesEffe
     EXPECT_NE(env.find("\nMESA_VK_WSI_PRESENT_MODE=immediate\n"), std::string::npos) << env;
     EXPECT_EQ(Combo(1055)->currentText(), "Always off");  // read back from the files
     EXPECT_TRUE(Told("Vulkan settings take effect at the next login"));
+
+    // Once a run: the next change says nothing again.
+    prompts.messages.clear();
+    SetChecked(kGraphicsPage, 1060, true);
+    Press(1002);
+    EXPECT_NE(fileText(home.environment()).value_or("").find("RADV_TEX_ANISO=16"), std::string::npos);
+    EXPECT_TRUE(Checked(kGraphicsPage, 1060));
+    EXPECT_FALSE(Told("next login"));
+}
+
+TEST_F(GraphicsOnCards, AMalformedDrircIsLeftAloneAndStandardErrorSaysWhyOnce) {
+    const std::string broken = "<driconf>\n  <device>\n</driconf>\n";
+    writeFile(home.drirc(), broken);
+    Start({FixtureTree("navi2x")});
+    ShowPage(kGraphicsPage);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        Select(Combo(1055), Combo(1055)->findText("Always off"));
+        Press(1002);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(fileText(home.drirc()), broken);
+    EXPECT_FALSE(fs::exists(home.environment()));
+    // The page shows what programs get: Mesa ignores the file.
+    EXPECT_EQ(Combo(1055)->currentText(), "On, unless application specifies");
+    const std::string reason = home.drirc().string() + " is not well-formed XML (line 3";
+    ASSERT_NE(said.find(reason), std::string::npos) << said;
+    EXPECT_EQ(said.find(reason, said.find(reason) + 1), std::string::npos) << said;
 }
 
 TEST_F(GraphicsOnCards, EveryGpuShowsTheUsersSettings) {
