@@ -26,6 +26,8 @@ constexpr std::string_view kVkBasaltOn = "ENABLE_VKBASALT";
 constexpr std::string_view kVkBasaltFile = "VKBASALT_CONFIG_FILE";
 constexpr std::string_view kAntiLagOn = "ENABLE_LAYER_MESA_ANTI_LAG";
 constexpr std::string_view kAntiLagOff = "DISABLE_LAYER_MESA_ANTI_LAG";
+constexpr std::string_view kVkBasaltLayer = "vkBasalt";
+constexpr std::string_view kAntiLagLayer = "VkLayer_MESA_anti_lag";
 constexpr std::array<int, 4> kAnisotropicLevels{2, 4, 8, 16};
 constexpr int kMesaVblankDefault = 2;
 
@@ -291,11 +293,11 @@ ADLX_RESULT setFrameRateTarget(int fps, Reporter& r) {
     });
 }
 
-bool sharpeningOffered() { return layerInstalled(findPlaces(), "vkBasalt"); }
+bool sharpeningOffered() { return layerInstalled(findPlaces(), kVkBasaltLayer); }
 
 ADLX_RESULT sharpening(bool& enabled, int& sharpness) {
-    if (!sharpeningOffered()) return ADLX_NOT_SUPPORTED;
     UserSettings s;
+    if (!layerInstalled(s.places, kVkBasaltLayer)) return ADLX_NOT_SUPPORTED;
     if (const ADLX_RESULT res = s.loadEnvironment(nullptr); res != ADLX_OK) return res;
     enabled = vkBasaltOn(s);
     sharpness = sharpnessOf(s);
@@ -303,8 +305,8 @@ ADLX_RESULT sharpening(bool& enabled, int& sharpness) {
 }
 
 ADLX_RESULT setSharpeningEnabled(bool enabled, Reporter& r) {
-    if (!sharpeningOffered()) return ADLX_NOT_SUPPORTED;
     return changeEnvironment(r, [&](UserSettings& s) {
+        if (!layerInstalled(s.places, kVkBasaltLayer)) return ADLX_NOT_SUPPORTED;
         if (!enabled) {
             s.environment.remove(kVkBasaltOn);
             s.environment.remove(kVkBasaltFile);
@@ -319,9 +321,9 @@ ADLX_RESULT setSharpeningEnabled(bool enabled, Reporter& r) {
 }
 
 ADLX_RESULT setSharpness(int sharpness, Reporter& r) {
-    if (!sharpeningOffered()) return ADLX_NOT_SUPPORTED;
-    if (!inRange(kSharpnessRange, sharpness)) return ADLX_INVALID_ARGS;
     UserSettings s;
+    if (!layerInstalled(s.places, kVkBasaltLayer)) return ADLX_NOT_SUPPORTED;
+    if (!inRange(kSharpnessRange, sharpness)) return ADLX_INVALID_ARGS;
     if (sharpnessOf(s) == sharpness && readUserFile(s.places.vkBasalt).exists) return ADLX_OK;
     // The strength lives in our own file, so it is held whether or not the layer is on.
     std::string error;
@@ -330,19 +332,19 @@ ADLX_RESULT setSharpness(int sharpness, Reporter& r) {
     return ADLX_FAIL;
 }
 
-bool antiLagOffered() { return layerInstalled(findPlaces(), "VkLayer_MESA_anti_lag"); }
+bool antiLagOffered() { return layerInstalled(findPlaces(), kAntiLagLayer); }
 
 ADLX_RESULT antiLag(bool& enabled) {
-    if (!antiLagOffered()) return ADLX_NOT_SUPPORTED;
     UserSettings s;
+    if (!layerInstalled(s.places, kAntiLagLayer)) return ADLX_NOT_SUPPORTED;
     if (const ADLX_RESULT res = s.loadEnvironment(nullptr); res != ADLX_OK) return res;
     enabled = s.environment.get(kAntiLagOn) == "1" && !s.environment.get(kAntiLagOff);
     return ADLX_OK;
 }
 
 ADLX_RESULT setAntiLag(bool enabled, Reporter& r) {
-    if (!antiLagOffered()) return ADLX_NOT_SUPPORTED;
     return changeEnvironment(r, [&](UserSettings& s) {
+        if (!layerInstalled(s.places, kAntiLagLayer)) return ADLX_NOT_SUPPORTED;
         const bool on = s.environment.get(kAntiLagOn) == "1" && !s.environment.get(kAntiLagOff);
         if (on == enabled) return ADLX_OK;
         if (enabled) {
