@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run
-# of the fuzzers (profile reader, amdgpu kernel text); `make test` runs both after the plain suite.
+# of the fuzzers (profile reader, amdgpu kernel text, drirc); `make test` runs both after the plain suite.
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60

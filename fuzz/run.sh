@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and runs each for a bounded time: the profile reader from the seed
 # corpus of real profiles, then the amdgpu runtime's kernel text readers from their seed corpus
-# (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there). The time is
-# split between them: half each. Usage: fuzz/run.sh [build folder] [seconds]
-# New inputs the fuzzers find are kept in <build folder>/corpus and <build folder>/corpus-kernel-text,
-# so a later run goes on from them; a crashing input is written to <build folder>/crash-* and the
-# run fails.
+# (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there), then the
+# drirc reader of the user's Mesa settings. The time is split between them: a third each, the
+# profile reader taking what does not divide. Usage: fuzz/run.sh [build folder] [seconds]
+# New inputs the fuzzers find are kept in <build folder>/corpus, <build folder>/corpus-kernel-text
+# and <build folder>/corpus-drirc, so a later run goes on from them; a crashing input is written to
+# <build folder>/crash-* and the run fails.
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")" && pwd)"
 build_dir="${1:-build-fuzz}"
 seconds="${2:-60}"
-profile_seconds=$(( (seconds + 1) / 2 ))
-kernel_seconds=$(( seconds - profile_seconds > 0 ? seconds - profile_seconds : 1 ))
+share=$(( seconds / 3 > 0 ? seconds / 3 : 1 ))
+kernel_seconds=$share
+drirc_seconds=$share
+profile_seconds=$(( seconds - 2 * share > 0 ? seconds - 2 * share : 1 ))
 
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ > /dev/null
 cmake --build "$build_dir"
-mkdir -p "$build_dir/corpus" "$build_dir/corpus-kernel-text"
+mkdir -p "$build_dir/corpus" "$build_dir/corpus-kernel-text" "$build_dir/corpus-drirc"
 
 # run <name> <log> <fuzzer and arguments...>: prints the figures line, or the log's end and fails.
 run() {
@@ -45,3 +48,8 @@ run "kernel text readers" "$build_dir/last-run-kernel-text.log" \
   "$build_dir/kernel_text_fuzzer" -max_total_time="$kernel_seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
   -dict="$source_dir/kernel-text.dict" -artifact_prefix="$build_dir/" -print_final_stats=1 \
   "$build_dir/corpus-kernel-text" "$source_dir/corpus-kernel-text" "${captures[@]}"
+
+run "drirc reader" "$build_dir/last-run-drirc.log" \
+  "$build_dir/drirc_fuzzer" -max_total_time="$drirc_seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+  -dict="$source_dir/drirc.dict" -artifact_prefix="$build_dir/" -print_final_stats=1 \
+  "$build_dir/corpus-drirc" "$source_dir/corpus-drirc"

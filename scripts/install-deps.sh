@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libpugixml-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-dev

@@ -1,6 +1,7 @@
 // Renders the Tuning page of the window on the amdgpu runtime, over a kernel model of one card per
 // family, to PNG files: `amdgpu_render_tuning <folder>`. The real captures are used where they are
-// beside the project, the hand-written trees otherwise.
+// beside the project, the hand-written trees otherwise. The Graphics page is rendered too, over a
+// temporary home holding a few Mesa settings, so the picture never shows the real user's.
 
 #include <dlfcn.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "AttributesControl.h"
 #include "KernelModel.h"
@@ -17,6 +19,8 @@
 #include "ui/CMyTabCtrl.h"
 #include "ui/CTachyonDlg.h"
 #include "ui/Prompts.h"
+#include "ui/TabPages.h"
+#include "TempHome.h"
 
 namespace {
 
@@ -54,6 +58,13 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const bool captures = std::filesystem::is_directory(TACHYON_AMDGPU_CAPTURES);
+    TempHome home;
+    writeFile(home.drirc(),
+              "<driconf>\n  <device>\n    <application name=\"Default\">\n"
+              "      <option name=\"vblank_mode\" value=\"0\"/>\n"
+              "      <option name=\"pp_jimenezmlaa\" value=\"8\"/>\n    </application>\n  </device>\n</driconf>\n");
+    writeFile(home.environment(), "MESA_VK_WSI_PRESENT_MODE=immediate\nRADV_TEX_ANISO=16\nAMD_TEX_ANISO=16\n"
+                                  "DXVK_CONFIG=\"dxgi.maxFrameRate=144;d3d9.maxFrameRate=144\"\n");
     struct Page {
         const char* family;
         const char* capture;
@@ -88,6 +99,17 @@ int main(int argc, char* argv[]) {
             QApplication::processEvents();
             const QString file = folder.filePath(QStringLiteral("tuning-%1.png").arg(page.family));
             if (!dialog.grab().save(file)) ++failures;
+            // The user's Mesa settings, the same on every card: once, top and end of the page.
+            if (std::string_view(page.family) == "navi2x") {
+                dialog.TabCtrl()->TabBar()->setCurrentIndex(kGraphicsPage);
+                dialog.TabCtrl()->OnLButtonDown(kGraphicsPage);
+                QApplication::processEvents();
+                if (!dialog.grab().save(folder.filePath(QStringLiteral("graphics-amdgpu.png")))) ++failures;
+                auto* graphics = static_cast<Tab_Graphics*>(dialog.TabCtrl()->Page(kGraphicsPage));
+                graphics->OnVScroll(SB_THUMBPOSITION, graphics->m_scrollMax);
+                QApplication::processEvents();
+                if (!dialog.grab().save(folder.filePath(QStringLiteral("graphics-amdgpu-end.png")))) ++failures;
+            }
         }
         adlx.StopRuntime();
         use(nullptr);

@@ -163,7 +163,7 @@ TEST_F(OverdriveOff, ClocksAreUnsupportedAndOneLineSaysHowToSwitchItOnOncePerPro
     EXPECT_TRUE(yes);
 }
 
-TEST_F(OverdriveOff, The3DSettingsServicesExistAndOfferNothing) {
+TEST_F(OverdriveOff, The3DSettingsServicesOfferNothingWithoutALinuxEquivalent) {
     mount("rx6900xt");
     if (IsSkipped()) return;
     start();

@@ -15,6 +15,7 @@
 
 #include "KernelModel.h"
 #include "ScriptedPrompts.h"
+#include "TempHome.h"
 #include "ui/CTachyonDlg.h"
 
 class ADLXHelper;
@@ -67,6 +68,8 @@ protected:
     void ShowPage(int page);
 
     ScriptedPrompts prompts;
+    // The user's Mesa settings the Graphics page reads and writes: never the real user's.
+    TempHome home;
 
 private:
     std::unique_ptr<kernelmodel::KernelModel> m_model;
