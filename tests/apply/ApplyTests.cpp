@@ -181,6 +181,10 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
          3,
          "missing.xml: unable to open file\n"},
         {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not supported\n"},
+        {"a name that would clear the terminal",
+         {"--apply", folder.filePath("bad\x1b[2J.xml")},
+         3,
+         "bad\\x1b[2J.xml: unable to open file\n"},
         {"a file too large", {"--apply", tooLarge}, 3, "large.xml: maximum file size 1024kB\n"},
         {"an unknown option",
          {"--apply", profile, "--force"},
@@ -196,6 +200,7 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_FALSE(run.err.contains(u'\x1b')) << "control characters reach the terminal escaped";
         EXPECT_TRUE(Matching(run.trace, QStringLiteral("\\.Set")).isEmpty());
     }
 }
