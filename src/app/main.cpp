@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
         case CommandMode::Forget:
         case CommandMode::Persisted: {
             QCoreApplication application(argc, argv);
-            const KeeperRoute route;
+            const KeeperRoute route = InstalledKeeperRoute();
             if (command.mode == CommandMode::Persist) return RunPersistCommand(route, command.profile);
             if (command.mode == CommandMode::Forget) return RunForgetCommand(route, command.name);
             return RunPersistedCommand(route);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <unistd.h>
 
 #include "ProfileFormat.h"
 
@@ -65,6 +66,11 @@ KeeperOutcome RunKeeper(const KeeperRoute& route, const QStringList& arguments, 
 }
 
 }  // namespace
+
+KeeperRoute InstalledKeeperRoute() {
+    return {QStringLiteral("/usr/bin/pkexec"), QStringLiteral(TACHYON_KEEPER_INSTALLED_PATH),
+            QStringLiteral(TACHYON_BOOT_PROFILE_DIR), QStringLiteral("/var/lib/tachyon"), ::geteuid() == 0};
+}
 
 KeeperOutcome KeepBootProfile(const KeeperRoute& route, const QString& name, const QByteArray& bytes) {
     return RunKeeper(route, {QStringLiteral("keep"), name}, bytes);

@@ -7,17 +7,17 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <unistd.h>
-
 #include <vector>
 
 struct KeeperRoute {
-    QString pkexec = QStringLiteral("/usr/bin/pkexec");
-    QString keeper = QStringLiteral(TACHYON_KEEPER_INSTALLED_PATH);
-    QString folder = QStringLiteral(TACHYON_BOOT_PROFILE_DIR);
-    QString state = QStringLiteral("/var/lib/tachyon");
-    bool runningAsRoot = ::geteuid() == 0;
+    QString pkexec;
+    QString keeper;
+    QString folder;  // the boot folder
+    QString state;   // the boot guard's
+    bool runningAsRoot = false;
 };
+// The installed keeper and folders, pkexec at /usr/bin/pkexec, and whether this process is root.
+KeeperRoute InstalledKeeperRoute();
 
 struct KeeperOutcome {
     enum Result { Done, Refused, NotAuthorized, Unavailable };

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include <QAction>
+#include <QMenu>
+
+#include "TachyonTest.h"
 #include "app/BootProfileCommands.h"
 #include "profile/ProfileFormat.h"
 
@@ -45,7 +49,7 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-class BootProfiles : public ::testing::Test {
+class BootProfiles : public TachyonTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("profiles")));
@@ -65,6 +69,7 @@ protected:
         route.runningAsRoot = false;
     }
     void TearDown() override {
+        TachyonTest::TearDown();
         ::unsetenv("TACHYON_KEEPER_TEST_ROOT");
         ::unsetenv("TACHYON_KEEPER_TEST_SYSTEMCTL");
     }
@@ -181,6 +186,48 @@ TEST_F(BootProfiles, PersistChecksTheProfileFirstAndACancelChangesNothing) {
     EXPECT_NE(said.err.find("authentication was cancelled; nothing was changed"), std::string::npos) << said.err;
     EXPECT_TRUE(Kept().isEmpty());
     EXPECT_TRUE(Systemctl().isEmpty());
+}
+
+// The window's two entries, below "About Tachyon...": the values shown for the selected GPU, as
+// Save writes them, kept as its boot profile, and then no longer.
+TEST_F(BootProfiles, TheWindowKeepsTheShownValuesAsTheGpusBootProfileAndStopsKeepingThem) {
+    Start();
+    Dlg().m_keeperRoute = route;
+    QStringList entries;
+    for (QAction* action : Dlg().SystemMenu()->actions()) entries << action->text();
+    EXPECT_EQ(entries, (QStringList{QString(), QStringLiteral("&About Tachyon..."),
+                                    QStringLiteral("&Keep these settings at boot"),
+                                    QStringLiteral("&Stop keeping them at boot")}));
+    const auto trigger = [&](const char* name) {
+        auto* action = Dlg().SystemMenu()->findChild<QAction*>(QString::fromUtf8(name));
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    };
+
+    SetText(kTuningPage, 1008, QStringLiteral("2345"));
+    prompts.saveFiles.push_back(Path("saved.xml"));
+    Press(1005);
+    trigger("keep-at-boot");
+    const QStringList kept = Kept();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(kept[0].startsWith(QStringLiteral("gpu-"))) << kept[0].toStdString();
+    EXPECT_EQ(ReadAll(Path("profiles/") + kept[0]), ReadAll(Path("saved.xml"))) << "the text Save writes";
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("applied to this GPU at every boot")));
+    EXPECT_EQ(Authentications(), 1);
+
+    trigger("stop-keeping-at-boot");
+    EXPECT_TRUE(Kept().isEmpty());
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(prompts.messages[1].text.contains(QStringLiteral("no longer applied at boot")));
+
+    // A cancelled authentication says so, and nothing is kept.
+    WriteAll(Path("pkexec.cancel"), "");
+    trigger("keep-at-boot");
+    EXPECT_TRUE(Kept().isEmpty());
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_TRUE(prompts.messages[2].text.startsWith(QStringLiteral("Authentication was cancelled; nothing was changed")))
+        << prompts.messages[2].text.toStdString();
 }
 
 }  // namespace
