@@ -193,6 +193,9 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
         {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply\n"},
         {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
         {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
+        {"--persist without a file", {"--persist"}, 2, "--persist needs a profile file"},
+        {"--persist with more", {"--persist", profile, "--gpu", "1"}, 2, "--persist goes alone"},
+        {"--forget without a name", {"--forget="}, 2, "--forget needs the name of a kept profile"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());
@@ -226,6 +229,10 @@ TEST_F(ApplyCommand, HelpAndVersionNeedNoRuntimeAndNoDisplay) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tachyon "))) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("--apply PROFILE.xml [--gpu N]")));
+    for (const char* said : {"--persist PROFILE.xml", "--forget NAME", "--persisted", "255 the runtime did not start",
+                             "5 authentication was cancelled", "Every command exits with 2"}) {
+        EXPECT_TRUE(help.out.contains(QString::fromUtf8(said))) << said;
+    }
     EXPECT_TRUE(help.err.isEmpty());
 
     const ProgramRun version = Tachyon({QStringLiteral("--version")});
