@@ -34,7 +34,6 @@ KeeperOutcome RunKeeper(const KeeperRoute& route, const QStringList& arguments, 
                               : QStringLiteral("pkexec (package pkexec) is not installed; nothing was changed");
         return outcome;
     }
-    // The agent's dialog may wait for the user as long as it likes.
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, args);
     if (!process.waitForStarted()) {
@@ -43,6 +42,7 @@ KeeperOutcome RunKeeper(const KeeperRoute& route, const QStringList& arguments, 
     }
     process.write(input);
     process.closeWriteChannel();
+    // The authentication dialog may wait for the user as long as it likes.
     process.waitForFinished(-1);
     const QString said = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
     const int status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
