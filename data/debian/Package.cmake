@@ -32,5 +32,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec, libdrm-common")
 # Our own maintainer scripts, which also keep CPack from adding ldconfig calls: the runtimes live
 # in a private folder that the loader's cache never holds.
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/prerm
+  ${CMAKE_CURRENT_LIST_DIR}/postrm)
 include(CPack)

@@ -37,6 +37,9 @@ public:
     }
     // The user's command (a Set, a Reset) is over: nothing opened for its writes stays open.
     virtual void commandEnded() {}
+    // What the person at the window must be told about the command's writes (a write that could
+    // not be made at all, not the kernel's refusal of a value); each is handed out once.
+    virtual std::vector<std::string> takeNotices() { return {}; }
 };
 
 // The real files under root (no trailing slash needed).

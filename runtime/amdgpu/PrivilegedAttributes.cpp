@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 extern char** environ;
 
@@ -17,6 +18,10 @@ namespace amdgpu {
 namespace {
 
 constexpr const char* kWriterName = "tachyon-sysfs-writer";
+constexpr const char* kNotStartedNotice =
+    "The helper that changes the card's settings with administrator rights could not be started or "
+    "reached, so the card's settings were not changed.\n\nThe reason is on Tachyon's standard error "
+    "(start it from a terminal to see it).";
 
 #ifndef TACHYON_WRITER_INSTALLED_PATH
 #define TACHYON_WRITER_INSTALLED_PATH "/usr/libexec/tachyon/tachyon-sysfs-writer"
@@ -40,23 +45,6 @@ std::string findWriter() {
         }
     }
     return isExecutable(TACHYON_WRITER_INSTALLED_PATH) ? TACHYON_WRITER_INSTALLED_PATH : std::string();
-}
-
-std::string findPkexec() {
-    if (const char* path = std::getenv("PATH")) {
-        std::string folders = path;
-        std::size_t start = 0;
-        while (start <= folders.size()) {
-            const std::size_t colon = folders.find(':', start);
-            const std::string folder =
-                folders.substr(start, colon == std::string::npos ? colon : colon - start);
-            if (!folder.empty() && folder.front() == '/' && isExecutable(folder + "/pkexec"))
-                return folder + "/pkexec";
-            if (colon == std::string::npos) break;
-            start = colon + 1;
-        }
-    }
-    return isExecutable("/usr/bin/pkexec") ? "/usr/bin/pkexec" : std::string();
 }
 
 // "class/drm/card<N>/device/<attribute>" split into N and the attribute; false for anything else.
@@ -159,8 +147,16 @@ int PrivilegedAttributes::write(const std::string& path, std::string_view comman
     return writeThroughWriter(card, attribute, value);
 }
 
-int PrivilegedAttributes::refuse(const std::string& message) {
+void PrivilegedAttributes::commandEnded() {
+    endSession();
+    m_refusalRemembered = false;
+}
+
+std::vector<std::string> PrivilegedAttributes::takeNotices() { return std::exchange(m_notices, {}); }
+
+int PrivilegedAttributes::refuse(const std::string& message, const std::string& notice) {
     std::fprintf(stderr, "tachyon: %s\n", message.c_str());
+    if (!notice.empty()) m_notices.push_back(notice);
     m_refusalRemembered = true;
     m_refusedAt = m_options.now();
     return EACCES;
@@ -173,18 +169,24 @@ int PrivilegedAttributes::startSession() {
     const std::string writer = m_options.writerPath.empty() ? findWriter() : m_options.writerPath;
     if (writer.empty()) {
         return refuse(std::string("changing the card's settings needs root, and ") + kWriterName +
-                      " is not installed; nothing was written");
+                          " is not installed; nothing was written",
+                      std::string("Changing the card's settings needs administrator rights, and their helper (") +
+                          kWriterName +
+                          ") is not installed. Nothing was changed.\n\nInstall the tachyon package again, "
+                          "or start Tachyon as root.");
     }
-    const std::string pkexec = findPkexec();
-    if (pkexec.empty()) {
+    const std::string& pkexec = m_options.pkexecPath;
+    if (!isExecutable(pkexec)) {
         return refuse(
             "changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
-            "nothing was written");
+            "nothing was written",
+            "Changing the card's settings needs administrator rights, and pkexec, which asks for them, is "
+            "not installed. Nothing was changed.\n\nInstall the pkexec package, then press Set again.");
     }
 
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        return refuse("cannot reach the privileged writer; nothing was written");
+        return refuse("cannot reach the privileged writer; nothing was written", kNotStartedNotice);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -199,7 +201,7 @@ int PrivilegedAttributes::startSession() {
     ::close(ends[1]);
     if (spawned != 0) {
         ::close(ends[0]);
-        return refuse("pkexec could not be started; nothing was written");
+        return refuse("pkexec could not be started; nothing was written", kNotStartedNotice);
     }
 
     auto started = std::make_unique<Session>();
@@ -211,15 +213,23 @@ int PrivilegedAttributes::startSession() {
         return 0;
     }
     const int status = started->finish();
-    if (status == 126)
-        return refuse("authentication was cancelled or refused; the card's settings were not changed");
+    if (status == 126) {
+        return refuse("authentication was cancelled or refused; the card's settings were not changed",
+                      "Authentication was cancelled, so the card's settings were not changed: nothing was "
+                      "written.\n\nPress Set again and enter an administrator's password to change them.");
+    }
     if (status == 127) {
         return refuse(
             "authentication failed or the privileged writer could not be run; the card's settings were "
-            "not changed");
+            "not changed",
+            "Authentication failed, or no authentication agent is running to ask for the password, so the "
+            "card's settings were not changed: nothing was written.\n\nPress Set again and enter an "
+            "administrator's password. In a session without a polkit authentication agent (a bare window "
+            "manager), start one first.");
     }
     return refuse("the privileged writer did not start (exit status " + std::to_string(status) +
-                  "); the card's settings were not changed");
+                      "); the card's settings were not changed",
+                  kNotStartedNotice);
 }
 
 void PrivilegedAttributes::endSession() {
@@ -244,12 +254,15 @@ int PrivilegedAttributes::writeThroughWriter(const std::string& card, const std:
             if (end != answer.c_str() && *end == '\0' && error >= 0 && error < 4096)
                 return static_cast<int>(error);
             endSession();
-            return refuse("the privileged writer answered something else than an error number");
+            return refuse("the privileged writer answered something else than an error number", kNotStartedNotice);
         }
         endSession();
         if (!wasRunning) break;
     }
-    return refuse("the privileged writer ended unexpectedly; the card's settings may be incomplete");
+    return refuse("the privileged writer ended unexpectedly; the card's settings may be incomplete",
+                  "The helper that changes the card's settings with administrator rights ended unexpectedly: "
+                  "some of the settings may not have been changed.\n\nThe page shows what the card kept; "
+                  "press Set again to send the rest.");
 }
 
 std::unique_ptr<Attributes> makePrivilegedAttributes(std::unique_ptr<Attributes> inner, std::string root) {

@@ -4,17 +4,20 @@
 // goes to the privileged writer (tachyon-sysfs-writer), started through pkexec.
 //
 // One Set, one authentication: the first refused write starts one writer session through pkexec
-// and keeps it, so every later write of this Set and of the following ones goes down the same pipe
-// without asking again. The session ends with this object (the runtime terminates), or by itself
-// after five idle minutes; a write after that starts a new session and asks again.
+// and keeps it, so every later write of the same Set goes down the same pipe without asking again.
+// The session ends when the command that started it ends (commandEnded), so no root process
+// outlives the Set or Reset; the writer also ends by itself after five idle minutes, and with
+// this object.
 //
-// Cancel or failed authentication (pkexec exits 126 or 127): the write fails with EACCES, nothing
-// is written, and one line on standard error says why. The refusal is remembered for a few
-// seconds (kRefusalMemory, counted from the moment pkexec gave up), so the remaining files of the
-// same Set fail at once instead of asking again for each; pressing Set again later asks again.
+// Cancel or failed authentication (pkexec exits 126 or 127, which is also what it does when no
+// authentication agent can be reached): the write fails with EACCES, nothing is written, one line
+// on standard error says why, and one notice for the window says what happened and what to do
+// (takeNotices). The refusal holds until the command ends, or for a few seconds (kRefusalMemory,
+// counted from the moment pkexec gave up) where nobody says the command ended, so the remaining
+// files of the same Set fail at once instead of asking again for each.
 //
-// pkexec is looked up in PATH (then /usr/bin/pkexec): a pkexec of the user's choosing only ever
-// runs with the user's own rights, so the lookup gives nothing away, and tests put a stand-in first.
+// pkexec is always /usr/bin/pkexec, never looked up in PATH: the program a window started from a
+// menu runs must not depend on what a login script put first. Tests name a stand-in in the options.
 // Reads and listings go to the inner seam unchanged: reading needs no privilege.
 
 #include <sys/types.h>
@@ -39,6 +42,8 @@ struct PrivilegedOptions {
     std::string writerRoot = "/sys";
     // True when this process may write the files itself: then no writer is ever started.
     bool runningAsRoot = ::geteuid() == 0;
+    // The pkexec that is run, by absolute path.
+    std::string pkexecPath = "/usr/bin/pkexec";
     // The time source for remembering a refusal.
     std::function<Clock::time_point()> now = [] { return Clock::now(); };
 };
@@ -60,6 +65,9 @@ public:
     int write(const std::string& path, std::string_view command) override;
     int list(const std::string& dir, std::vector<std::string>& names) override;
     int wake(const std::string& device) override;
+    // Ends the writer session and forgets a refusal: the next command asks again.
+    void commandEnded() override;
+    std::vector<std::string> takeNotices() override;
     // True when a refused write of a card's file went to the writer, which said on standard error
     // why it failed (cancelled, not installed, ...): nothing needs to be added to that.
     bool explainsRefusals() const { return !m_options.runningAsRoot && m_root == m_options.writerRoot; }
@@ -69,12 +77,13 @@ private:
     int writeThroughWriter(const std::string& card, const std::string& attribute, std::string_view value);
     int startSession();
     void endSession();
-    int refuse(const std::string& message);
+    int refuse(const std::string& message, const std::string& notice = {});
 
     std::unique_ptr<Attributes> m_inner;
     std::string m_root;
     PrivilegedOptions m_options;
     std::unique_ptr<Session> m_session;
+    std::vector<std::string> m_notices;
     bool m_refusalRemembered = false;
     PrivilegedOptions::Clock::time_point m_refusedAt{};
 };

@@ -14,7 +14,9 @@ public:
 
     ADLX_RESULT EndCommand() override {
         return guarded(*this, [] {
-            session().attributes().commandEnded();
+            Session& s = session();
+            for (std::string& notice : s.attributes().takeNotices()) s.notify(std::move(notice));
+            s.attributes().commandEnded();
             return ADLX_OK;
         });
     }

@@ -14,7 +14,7 @@
 namespace {
 
 void PrintLine(std::FILE* stream, const QString& text) {
-    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stream, "%s\n", EscapeControlCharacters(text).toLocal8Bit().constData());
     std::fflush(stream);
 }
 
@@ -122,8 +122,24 @@ std::vector<Outcome> Outcomes(CTachyonDlg& dlg, const ProfileReading& r) {
 
 }  // namespace
 
+QString EscapeControlCharacters(const QString& text) {
+    QString escaped;
+    escaped.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x20 || (unit >= 0x7f && unit < 0xa0)) {
+            escaped += QStringLiteral("\\x%1").arg(unsigned{unit}, 2, 16, QLatin1Char('0'));
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 PromptAnswer HeadlessPrompts::MessageBox(QWidget*, const QString& text, const QString&, PromptButtons buttons,
                                          PromptIcon) {
+    // The window says so when it finds no monitor; --apply never uses one.
+    if (text == QStringLiteral("no display found?!?")) return PromptAnswer::Ok;
     PrintLine(stderr, m_loading ? QStringLiteral("tachyon: %1: %2").arg(m_profile, text)
                                 : QStringLiteral("tachyon: %1").arg(text));
     return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;

@@ -28,6 +28,10 @@ private:
     bool m_loading = false;
 };
 
+// Text from a profile or the kernel as it may be printed to a terminal or the journal: every
+// control character (C0, DEL, C1) as \xNN, so a name cannot move the cursor or fake a line.
+QString EscapeControlCharacters(const QString& text);
+
 // Exit statuses of --apply.
 enum ApplyStatus : int {
     kApplyKept = 0,

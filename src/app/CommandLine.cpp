@@ -20,6 +20,27 @@ CommandLine Invalid(const QString& error) {
     return line;
 }
 
+// --persist PROFILE.xml, --forget NAME, --persisted: each the whole command line.
+template <class TakeValue>
+std::optional<CommandLine> ParseBootProfileOption(const QString& name, const std::optional<QString>& value,
+                                                  TakeValue&& takeValue) {
+    CommandLine line;
+    if (name == QStringLiteral("--persisted") && !value) {
+        line.mode = CommandMode::Persisted;
+        return line;
+    }
+    if (name != QStringLiteral("--persist") && name != QStringLiteral("--forget")) return std::nullopt;
+    const std::optional<QString> operand = takeValue();
+    if (!operand || operand->isEmpty()) {
+        return Invalid(name == QStringLiteral("--persist") ? QStringLiteral("--persist needs a profile file")
+                                                           : QStringLiteral("--forget needs the name of a kept "
+                                                                            "profile (see --persisted)"));
+    }
+    line.mode = name == QStringLiteral("--persist") ? CommandMode::Persist : CommandMode::Forget;
+    (line.mode == CommandMode::Persist ? line.profile : line.name) = *operand;
+    return line;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char* argv[]) {
@@ -59,6 +80,12 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
             line.profile = *profile;
             continue;
         }
+        if (const std::optional<CommandLine> boot = ParseBootProfileOption(name, value, takeValue)) {
+            if (boot->mode == CommandMode::Invalid) return *boot;
+            if (line.mode != CommandMode::Window || line.gpu || status || line.json || args.size() > i + 1)
+                return Invalid(QStringLiteral("%1 goes alone").arg(name));
+            return *boot;
+        }
         if (name == QStringLiteral("--gpu")) {
             const std::optional<QString> text = takeValue();
             const std::optional<unsigned> position = text ? GpuPosition(*text) : std::nullopt;
@@ -94,6 +121,9 @@ QString UsageText() {
         "Usage: tachyon                              open the window\n"
         "       tachyon --apply PROFILE.xml [--gpu N] apply a profile's Tuning and Fan values, no window\n"
         "       tachyon --status [--gpu N] [--json]   print each GPU's settings and sensors, no window\n"
+        "       tachyon --persist PROFILE.xml         keep a profile: applied at every boot and resume\n"
+        "       tachyon --forget NAME                stop applying a kept profile\n"
+        "       tachyon --persisted                  list the kept profiles and the GPU each names\n"
         "       tachyon --help | --version\n"
         "\n"
         "--apply    reads PROFILE.xml as Load does, applies it to the GPU it was saved from (or to\n"
@@ -105,5 +135,12 @@ QString UsageText() {
         "           load, memory). A sleeping GPU is reported as asleep, not woken. Exit status: 0 all\n"
         "           read, 1 a reading the GPU offers failed, 4 no such GPU, 255 the runtime did not start.\n"
         "--json     with --status: one JSON document for scripts (keys in man tachyon).\n"
-        "--gpu N    the GPU to apply to or read, in the order of the window's GPU list.\n");
+        "--gpu N    the GPU to apply to or read, in the order of the window's GPU list.\n"
+        "--persist  checks PROFILE.xml as Load does and, after one administrator authentication,\n"
+        "           keeps it in the boot folder as NAME (its file name, letters, digits, - and _),\n"
+        "           enables the boot service and re-arms the boot guard. --forget removes one; with\n"
+        "           none left the service is disabled. Exit status: 0 done, 3 the profile or name\n"
+        "           was refused, 5 authentication was cancelled or failed (nothing changed), 6 it\n"
+        "           could not be done.\n"
+        "Every command exits with 2 when its command line is wrong.\n");
 }

@@ -5,11 +5,12 @@
 #include <QString>
 #include <optional>
 
-enum class CommandMode { Window, Help, Version, Apply, Status, Invalid };
+enum class CommandMode { Window, Help, Version, Apply, Status, Persist, Forget, Persisted, Invalid };
 
 struct CommandLine {
     CommandMode mode = CommandMode::Window;
-    QString profile;              // --apply
+    QString profile;              // --apply, --persist
+    QString name;                 // --forget
     std::optional<unsigned> gpu;  // --gpu: a position in the GPU list, from 0
     bool json = false;            // --status --json
     QString error;                // what was wrong, for Invalid

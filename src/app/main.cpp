@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "ApplyCommand.h"
+#include "BootProfileCommands.h"
 #include "CTachyonApp.h"
 #include "CommandLine.h"
 #include "StatusCommand.h"
@@ -53,6 +54,15 @@ int main(int argc, char* argv[]) {
             return RunApply(argv[0], command);
         case CommandMode::Status:
             return RunStatus(command);
+        case CommandMode::Persist:
+        case CommandMode::Forget:
+        case CommandMode::Persisted: {
+            QCoreApplication application(argc, argv);
+            const KeeperRoute route = InstalledKeeperRoute();
+            if (command.mode == CommandMode::Persist) return RunPersistCommand(route, command.profile);
+            if (command.mode == CommandMode::Forget) return RunForgetCommand(route, command.name);
+            return RunPersistedCommand(route);
+        }
         case CommandMode::Window:
             break;
     }

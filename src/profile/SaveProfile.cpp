@@ -93,6 +93,15 @@ int CTachyonDlg::SaveProfile() {
     }
     if (!opened) return ProfileError(*this, QStringLiteral("unable to save file"));
 
+    const QByteArray text = ProfileText(ShownProfileValues());
+    if (file->write(text) != text.size() || !SyncToDisk(*file) || !Finish(*file)) {
+        if (auto* replace = qobject_cast<QSaveFile*>(file.get())) replace->cancelWriting();
+        return ProfileError(*this, QStringLiteral("unable to save file"));
+    }
+    return ADLX_OK;
+}
+
+ProfileValues CTachyonDlg::ShownProfileValues() {
     const QString pnp = PnpOf(m_gpu.get());
     ProfileValues values;
     values.devId = PnpDeviceId(pnp);
@@ -108,11 +117,5 @@ int CTachyonDlg::SaveProfile() {
         values.fanTemperature[k] = Edit(kFanPage, 1024 + 2 * k)->text();
         values.fanSpeed[k] = Edit(kFanPage, 1023 + 2 * k)->text();
     }
-
-    const QByteArray text = ProfileText(values);
-    if (file->write(text) != text.size() || !SyncToDisk(*file) || !Finish(*file)) {
-        if (auto* replace = qobject_cast<QSaveFile*>(file.get())) replace->cancelWriting();
-        return ProfileError(*this, QStringLiteral("unable to save file"));
-    }
-    return ADLX_OK;
+    return values;
 }

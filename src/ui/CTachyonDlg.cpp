@@ -84,6 +84,12 @@ bool CTachyonDlg::OnInitDialog() {
         QAction* about = m_systemMenu->addAction(aboutText, this, &CTachyonDlg::OnAboutCommand);
         about->setObjectName(QStringLiteral("16"));
     }
+    QAction* keep = m_systemMenu->addAction(QStringLiteral("&Keep these settings at boot"), this,
+                                            &CTachyonDlg::OnKeepAtBootCommand);
+    keep->setObjectName(QStringLiteral("keep-at-boot"));
+    QAction* stop = m_systemMenu->addAction(QStringLiteral("&Stop keeping them at boot"), this,
+                                            &CTachyonDlg::OnStopKeepingAtBootCommand);
+    stop->setObjectName(QStringLiteral("stop-keeping-at-boot"));
     setWindowIcon(m_mainIcon);
 
     if (EnumerateGpus() != 0) OnCancel();
@@ -145,6 +151,10 @@ void CTachyonDlg::OnAboutCommand() {
     CAboutDlg about(this);
     about.exec();
 }
+
+void CTachyonDlg::OnKeepAtBootCommand() { KeepAtBoot(); }
+
+void CTachyonDlg::OnStopKeepingAtBootCommand() { StopKeepingAtBoot(); }
 
 int CTachyonDlg::OnPageNotify(int code, std::intptr_t value) {
     switch (code) {

@@ -12,6 +12,8 @@
 #include "DialogLayout.h"
 #include "SettingVocabulary.h"
 #include "adlx/ADLX.h"
+#include "profile/BootProfiles.h"
+#include "profile/ProfileFormat.h"
 
 class ADLXHelper;
 class CMyTabCtrl;
@@ -46,6 +48,8 @@ public:
     void OnLoadClicked();
     void OnSaveClicked();
     void OnAboutCommand();
+    void OnKeepAtBootCommand();
+    void OnStopKeepingAtBootCommand();
     int OnPageNotify(int code, std::intptr_t value);
 
     // The four sequences of feature operations.
@@ -140,6 +144,14 @@ public:
     // Tuning profiles.
     int SaveProfile();
     int LoadProfile();
+    // The Tuning and Fan values shown for the selected GPU, as Save writes them.
+    ProfileValues ShownProfileValues();
+    // The selected GPU's shown values kept as its boot profile, or no longer kept; the outcome in
+    // a message box either way.
+    void KeepAtBoot();
+    void StopKeepingAtBoot();
+    // Where keeping profiles for boot goes; tests point it at stand-ins.
+    KeeperRoute m_keeperRoute = InstalledKeeperRoute();
 
     // The end of a command that may have written: the runtime lets go of what it opened for the
     // writes, and each distinct notice it left is shown once.

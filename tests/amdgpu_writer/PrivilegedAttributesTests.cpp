@@ -1,9 +1,10 @@
 // The runtime's way to the writer: a write the real files refuse goes through pkexec (a stand-in
-// script put first in PATH) to the writer, with one authentication per Set; cancel and failure
-// write nothing, say why once, and do not ask again for the rest of the Set.
+// script named in the options; PATH is never searched) to the writer, with one authentication per
+// Set; cancel and failure write nothing, say why once, and do not ask again for the rest of the Set.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <csignal>
 
 #include <cerrno>
 #include <chrono>
@@ -63,13 +64,10 @@ protected:
                "exit; fi\n"
                "exec \"$@\"\n";
         fs::permissions(pkexec, fs::perms::owner_all);
-        m_oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-        ::setenv("PATH", (m_standins.string() + ":" + m_oldPath).c_str(), 1);
         ::setenv("STANDIN_LOG", log().c_str(), 1);
         ::setenv("TACHYON_WRITER_TEST_ROOT", tree.root().c_str(), 1);
     }
     void TearDown() override {
-        ::setenv("PATH", m_oldPath.c_str(), 1);
         for (const char* name : {"STANDIN_LOG", "STANDIN_ANSWER", "STANDIN_REQUESTS",
                                  "TACHYON_WRITER_TEST_ROOT", "TACHYON_WRITER_TEST_IDLE_MS"}) {
             ::unsetenv(name);
@@ -81,6 +79,7 @@ protected:
         options.writerPath = binDir() + "/tachyon-sysfs-writer-test";
         options.writerRoot = tree.root().string();
         options.runningAsRoot = root;
+        options.pkexecPath = (m_standins / "pkexec").string();
         options.now = [this] { return m_now; };
         return std::make_unique<amdgpu::PrivilegedAttributes>(
             std::make_unique<UserFiles>(innerAnswer, &tried), tree.root().string(), options);
@@ -99,7 +98,6 @@ protected:
     std::vector<std::string> tried;
     amdgpu::PrivilegedOptions::Clock::time_point m_now{};
     fs::path m_standins;
-    std::string m_oldPath;
 };
 
 // The writes of a Set on an RDNA3 card: clock levels and their commit, the power cap, a fan curve
@@ -156,6 +154,10 @@ TEST_F(PrivilegedWrites, CancelOrFailedAuthenticationWritesNothingSaysWhyOnceAnd
         const std::string said = GetCapturedStderr();
         EXPECT_EQ(said, std::string("tachyon: ") + c.message + "; the card's settings were not changed\n");
         EXPECT_EQ(authentications().size(), 1u) << "asked once for the whole Set";
+        const std::vector<std::string> notices = attributes->takeNotices();
+        ASSERT_EQ(notices.size(), 1u) << "one notice for the window";
+        EXPECT_NE(notices[0].find("nothing was written"), std::string::npos) << notices[0];
+        EXPECT_TRUE(attributes->takeNotices().empty());
         EXPECT_EQ(device("pp_od_clk_voltage"), "");
         EXPECT_EQ(device("hwmon/hwmon3/power1_cap"), "");
 
@@ -233,8 +235,7 @@ TEST_F(PrivilegedWrites, ASessionThatEndedWhileIdleIsStartedAgainWithANewAuthent
 }
 
 TEST_F(PrivilegedWrites, WithoutPkexecTheUserLearnsWhatIsMissing) {
-    if (fs::exists("/usr/bin/pkexec")) GTEST_SKIP() << "pkexec is installed on this machine";
-    ::setenv("PATH", "/nonexistent", 1);
+    fs::remove(m_standins / "pkexec");
     auto attributes = seam();
     CaptureStderr();
     EXPECT_EQ(attributes->write(kSet[2].first, "c\n"), EACCES);
@@ -243,6 +244,43 @@ TEST_F(PrivilegedWrites, WithoutPkexecTheUserLearnsWhatIsMissing) {
         GetCapturedStderr(),
         "tachyon: changing the card's settings needs root, and pkexec (package pkexec) is not installed; "
         "nothing was written\n");
+    ASSERT_EQ(attributes->takeNotices().size(), 1u);
+}
+
+// The root process lives as long as the Set that needed it: when the command ends, the writer is
+// gone, and the next Set asks again.
+TEST_F(PrivilegedWrites, TheSessionEndsWithTheCommandThatStartedIt) {
+    const fs::path pidFile = m_standins / "writer.pid";
+    std::ofstream(m_standins / "pkexec", std::ios::trunc)
+        << "#!/bin/sh\n"
+           "echo \"$*\" >> \"$STANDIN_LOG\"\n"
+           "echo $$ > \"" << pidFile.string() << "\"\n"
+           "exec \"$@\"\n";
+    auto attributes = seam();
+    EXPECT_EQ(attributes->write(kSet[3].first, "100000000\n"), 0);
+    EXPECT_EQ(attributes->write(kSet[3].first, "150000000\n"), 0);
+    const pid_t writer = std::stoi(fileText(pidFile));
+    EXPECT_EQ(::kill(writer, 0), 0) << "the writer serves the whole Set";
+    attributes->commandEnded();
+    EXPECT_NE(::kill(writer, 0), 0) << "the writer outlived its Set";
+    EXPECT_EQ(attributes->write(kSet[3].first, "200000000\n"), 0);
+    EXPECT_EQ(authentications().size(), 2u);
+    EXPECT_EQ(device("hwmon/hwmon3/power1_cap"), "200000000\n");
+}
+
+// A cancel holds for the rest of its Set however long the Set takes, and no longer.
+TEST_F(PrivilegedWrites, ARefusalIsForgottenWhenTheCommandEnds) {
+    ::setenv("STANDIN_ANSWER", "cancel", 1);
+    auto attributes = seam();
+    CaptureStderr();
+    EXPECT_EQ(attributes->write(kSet[2].first, "c\n"), EACCES);
+    EXPECT_EQ(attributes->write(kSet[3].first, "1\n"), EACCES);
+    GetCapturedStderr();
+    EXPECT_EQ(authentications().size(), 1u);
+    attributes->commandEnded();
+    ::unsetenv("STANDIN_ANSWER");
+    EXPECT_EQ(attributes->write(kSet[3].first, "250000000\n"), 0);
+    EXPECT_EQ(authentications().size(), 2u);
 }
 
 }  // namespace

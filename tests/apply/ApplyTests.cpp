@@ -185,6 +185,10 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
          3,
          "missing.xml: unable to open file\n"},
         {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not supported\n"},
+        {"a name that would clear the terminal",
+         {"--apply", folder.filePath("bad\x1b[2J.xml")},
+         3,
+         "bad\\x1b[2J.xml: unable to open file\n"},
         {"a file too large", {"--apply", tooLarge}, 3, "large.xml: maximum file size 1024kB\n"},
         {"an unknown option",
          {"--apply", profile, "--force"},
@@ -193,6 +197,9 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
         {"--gpu alone", {"--gpu", "1"}, 2, "tachyon: --gpu only goes with --apply or --status\n"},
         {"--gpu not a number", {"--apply", profile, "--gpu", "01x"}, 2, "--gpu needs a GPU number"},
         {"--apply without a file", {"--apply"}, 2, "--apply needs a profile file"},
+        {"--persist without a file", {"--persist"}, 2, "--persist needs a profile file"},
+        {"--persist with more", {"--persist", profile, "--gpu", "1"}, 2, "--persist goes alone"},
+        {"--forget without a name", {"--forget="}, 2, "--forget needs the name of a kept profile"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());
@@ -200,6 +207,7 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_FALSE(run.err.contains(u'\x1b')) << "control characters reach the terminal escaped";
         EXPECT_TRUE(Matching(run.trace, QStringLiteral("\\.Set")).isEmpty());
     }
 }
@@ -225,6 +233,10 @@ TEST_F(ApplyCommand, HelpAndVersionNeedNoRuntimeAndNoDisplay) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: tachyon "))) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("--apply PROFILE.xml [--gpu N]")));
+    for (const char* said : {"--persist PROFILE.xml", "--forget NAME", "--persisted", "255 the runtime did not start",
+                             "5 authentication was cancelled", "Every command exits with 2"}) {
+        EXPECT_TRUE(help.out.contains(QString::fromUtf8(said))) << said;
+    }
     EXPECT_TRUE(help.err.isEmpty());
 
     const ProgramRun version = Tachyon({QStringLiteral("--version")});

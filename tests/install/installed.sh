@@ -49,7 +49,7 @@ layout)
     "$(installed_entries "$root/dest")" || failures=$((failures + 1))
   # The pieces name each other by installed path: the boot script runs the command of bindir, the
   # service runs the script, the polkit action allows the writer the runtime starts.
-  grep -qx "program='$prefix/bin/tachyon'" "$installed/libexec/tachyon/tachyon-apply-profiles" ||
+  grep -qx "program=\"\${TACHYON_APPLY_PROGRAM:-$prefix/bin/tachyon}\"" "$installed/libexec/tachyon/tachyon-apply-profiles" ||
     fail "the boot script does not run $prefix/bin/tachyon"
   grep -qx "ExecStart=$prefix/libexec/tachyon/tachyon-apply-profiles" "$installed/lib/systemd/system/tachyon-apply.service" ||
     fail "the service does not run the installed script"
@@ -57,6 +57,11 @@ layout)
     fail "the polkit action does not name the installed writer"
   grep -q "$prefix/libexec/tachyon/tachyon-sysfs-writer" "$installed/lib/tachyon/libamdadlx64.so" ||
     fail "the amdgpu runtime does not look for the installed writer"
+  grep -q "exec.path\">$prefix/libexec/tachyon/tachyon-profile-keeper<" "$installed/share/polkit-1/actions/io.github.tachyon.profile-keeper.policy" ||
+    fail "the keeper's polkit action does not name the installed keeper"
+  # (held as UTF-16 text there)
+  LC_ALL=C tr -d '\000' < "$installed/lib/tachyon/tachyon" | grep -q "$prefix/libexec/tachyon/tachyon-profile-keeper" ||
+    fail "the program does not run the installed keeper"
   # The menu entry starts the command of bindir, with the icon the theme holds and polkit shows.
   desktop="$installed/share/applications/io.github.tachyon.Tachyon.desktop"
   command=$(sed -n 's/^Exec=//p' "$desktop")

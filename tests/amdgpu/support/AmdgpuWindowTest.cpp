@@ -62,7 +62,8 @@ CTachyonDlg& AmdgpuWindowTest::Start(const std::vector<std::filesystem::path>& t
         ADD_FAILURE() << error;
         m_model = std::make_unique<kernelmodel::KernelModel>();
     }
-    AmdgpuRuntime::Instance().Use(m_model.get());
+    m_front = front ? front(*m_model) : nullptr;
+    AmdgpuRuntime::Instance().Use(m_front ? m_front.get() : m_model.get());
     m_adlx = std::make_unique<ADLXHelper>();
     EXPECT_EQ(m_adlx->StartRuntime(), ADLX_OK) << m_adlx->LastError();
     m_dialog = std::make_unique<CTachyonDlg>(*m_adlx, prompts);
@@ -79,6 +80,7 @@ void AmdgpuWindowTest::TearDown() {
         EXPECT_EQ(audit, "live=0 double=0 dead_calls=0");
     }
     AmdgpuRuntime::Instance().Use(nullptr);
+    m_front.reset();
     m_model.reset();
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,8 +71,12 @@ protected:
     ScriptedPrompts prompts;
     // The user's Mesa settings the Graphics page reads and writes: never the real user's.
     TempHome home;
+    // When set before Start: what the runtime sees in front of the model (e.g. the privileged seam
+    // over files that refuse a user's writes).
+    std::function<std::unique_ptr<amdgpu::Attributes>(amdgpu::Attributes& model)> front;
 
 private:
+    std::unique_ptr<amdgpu::Attributes> m_front;
     std::unique_ptr<kernelmodel::KernelModel> m_model;
     std::unique_ptr<ADLXHelper> m_adlx;
     std::unique_ptr<CTachyonDlg> m_dialog;
