@@ -55,6 +55,7 @@ package: deps
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	  -DCMAKE_SHARED_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	  -DTACHYON_SYSTEMD_UNIT_DIR=/lib/systemd/system -DTACHYON_SYSTEMD_SLEEP_DIR=/lib/systemd/system-sleep \
 	  -DTACHYON_BUILD_TESTS=OFF $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(PACKAGE_DIR) -j $(JOBS) --target tachyon_installables
 	@cd $(PACKAGE_DIR) && cpack -G DEB

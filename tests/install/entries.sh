@@ -2,9 +2,10 @@
 # Sourced by the install tests: the entries of a layout as "mode path[ -> target]" lines, sorted,
 # from the promised list, from an installed folder, or from a package.
 
-# promised_entries LIST PREFIX SYSCONFDIR
+# promised_entries LIST PREFIX SYSCONFDIR [SYSTEMD]   SYSTEMD: where the units go, PREFIX/lib/systemd
 promised_entries() {
-  grep -v '^#' "$1" | sed -e "s|@PREFIX@|$2|" -e "s|@SYSCONFDIR@|$3|" | LC_ALL=C sort
+  grep -v '^#' "$1" | sed -e "s|@PREFIX@|$2|" -e "s|@SYSCONFDIR@|$3|" -e "s|@SYSTEMD@|${4:-$2/lib/systemd}|" |
+    LC_ALL=C sort
 }
 
 # installed_entries ROOT: files and links below ROOT, and the folders with nothing in them.

@@ -17,7 +17,7 @@ if [ -d "$deb" ] || [ ! -e "$deb" ]; then
 fi
 echo "checking $deb"
 failures=0
-same_entries "the package's files" "$(promised_entries "$layout" /usr /etc)" "$(package_entries "$deb")" ||
+same_entries "the package's files" "$(promised_entries "$layout" /usr /etc /lib/systemd)" "$(package_entries "$deb")" ||
   failures=$((failures + 1))
 # The libraries come from the binaries, not from a hand-written list.
 depends=$(dpkg-deb -f "$deb" Depends)
