@@ -27,11 +27,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# `make run` builds only what it starts: the program and the simulated runtime, not the tests.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tachyon amdadlx64
 	@bash scripts/run-tachyon.sh $(BUILD_DIR)/bin/tachyon
 
-# The same program with the amdgpu runtime beside it: this machine's real cards.
-run-hardware: build
+# The same program with the amdgpu runtime beside it: this machine's real cards. The privileged
+# writer beside them makes the changes when the program does not run as root.
+run-hardware: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tachyon_hardware tachyon-sysfs-writer
 	@bash scripts/run-hardware.sh $(BUILD_DIR)/bin/amdgpu/tachyon
 
 test: build
