@@ -3,9 +3,7 @@
 #include "formats/Text.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <cstdint>
 
 namespace amdgpu::text {
 
@@ -54,22 +52,9 @@ std::vector<std::string_view> lines(std::string_view text) {
 }
 
 std::optional<int> toInt(std::string_view s) {
-    bool negative = false;
-    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty()) return std::nullopt;
-    // Magnitudes are gathered in 64 bits and stopped as soon as they leave int's range, so no
-    // digit string, however long, can overflow.
-    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
-    std::int64_t magnitude = 0;
-    for (const char c : s) {
-        if (!isDigit(c)) return std::nullopt;
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > limit) return std::nullopt;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    int value = 0;
+    if (readWhole(s, value) != NumberRead::Ok) return std::nullopt;
+    return value;
 }
 
 KeyedLine splitKey(std::string_view line) {
