@@ -7,6 +7,8 @@ JOBS ?= $(shell nproc)
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# `make fuzz-long` runs every fuzzer for FUZZ_RUNS inputs each instead of a time.
+FUZZ_RUNS ?= 10000000
 # The benchmarks build with release optimisation in a folder of their own; BENCH_ARGS go to the
 # benchmark executable (e.g. --benchmark_filter=ReadAll).
 BENCH_DIR ?= build-bench
@@ -14,7 +16,7 @@ BENCH_ARGS ?=
 # The Debian package builds in a folder of its own, with prefix /usr and Debian's compiler flags.
 PACKAGE_DIR ?= build-package
 
-.PHONY: run run-hardware test test-sanitized fuzz bench package deps configure build clean
+.PHONY: run run-hardware test test-sanitized fuzz fuzz-long bench package deps configure build clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,11 +27,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# `make run` builds only what it starts: the program and the simulated runtime, not the tests.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tachyon amdadlx64
 	@bash scripts/run-tachyon.sh $(BUILD_DIR)/bin/tachyon
 
-# The same program with the amdgpu runtime beside it: this machine's real cards.
-run-hardware: build
+# The same program with the amdgpu runtime beside it: this machine's real cards. The privileged
+# writer beside them makes the changes when the program does not run as root.
+run-hardware: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tachyon_hardware tachyon-sysfs-writer
 	@bash scripts/run-hardware.sh $(BUILD_DIR)/bin/amdgpu/tachyon
 
 test: build
@@ -43,6 +49,9 @@ test-sanitized: deps
 
 fuzz: deps
 	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+fuzz-long: deps
+	@FUZZ_RUNS=$(FUZZ_RUNS) bash fuzz/run.sh $(FUZZ_DIR)
 
 bench: deps
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTACHYON_BUILD_TESTS=OFF $(CMAKE_FLAGS) > /dev/null

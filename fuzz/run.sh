@@ -4,6 +4,7 @@
 # (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there), then the
 # drirc reader of the user's Mesa settings. The time is split between them: a third each, the
 # profile reader taking what does not divide. Usage: fuzz/run.sh [build folder] [seconds]
+# FUZZ_RUNS=<n> runs every fuzzer for n inputs instead (make fuzz-long: 10 million each).
 # New inputs the fuzzers find are kept in <build folder>/corpus, <build folder>/corpus-kernel-text
 # and <build folder>/corpus-drirc, so a later run goes on from them; a crashing input is written to
 # <build folder>/crash-* and the run fails.
@@ -21,11 +22,17 @@ cmake --build "$build_dir"
 mkdir -p "$build_dir/corpus" "$build_dir/corpus-kernel-text" "$build_dir/corpus-drirc"
 
 # run <name> <log> <fuzzer and arguments...>: prints the figures line, or the log's end and fails.
+# With FUZZ_RUNS set (make fuzz-long), each fuzzer runs that many inputs instead of its time.
 run() {
   local name="$1" log="$2"
   shift 2
+  local args=() arg
+  for arg in "$@"; do
+    if [ -n "${FUZZ_RUNS:-}" ] && [[ "$arg" == -max_total_time=* ]]; then arg="-runs=$FUZZ_RUNS"; fi
+    args+=("$arg")
+  done
   local status=0
-  "$@" > "$log" 2>&1 || status=$?
+  "${args[@]}" > "$log" 2>&1 || status=$?
   local executions
   executions="$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 executions in \2 s/p' "$log")"
   if [ "$status" -ne 0 ] || [ -z "$executions" ]; then

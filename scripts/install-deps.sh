@@ -10,7 +10,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-dev
   fonts-dejavu-core
-  libdrm-common
+  libdrm-common libpci-dev pci.ids
   dpkg-dev file lintian desktop-file-utils appstream groff-base man-db
 )
 

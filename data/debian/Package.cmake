@@ -22,7 +22,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TACHYON_HOMEPAGE})
+if(TACHYON_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TACHYON_HOMEPAGE})
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The libraries come from the binaries themselves (dpkg-shlibdeps). By hand only what is loaded
 # or run without being linked: the toolkit's platform plugins (without one there is no window),

@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 
+#include "PciNames.h"
 #include "formats/Text.h"
 #include "formats/Values.h"
 
@@ -120,6 +121,9 @@ std::optional<Found> probeCard(Attributes& files, int number, const MarketingNam
             const auto lines = text::lines(*product);
             if (!lines.empty()) card.name = std::string(lines.front());
         }
+    }
+    if (card.name.empty()) {
+        if (auto name = pciDatabaseName(id.vendor, id.device)) card.name = std::move(*name);
     }
     if (card.name.empty())
         card.name = "AMD Radeon Graphics [" + hex4(id.vendor) + ":" + hex4(id.device) + "]";

@@ -33,8 +33,10 @@ inline constexpr const char* kAmdgpuIdsPath = "/usr/share/libdrm/amdgpu.ids";
 // neither can be read.
 MarketingNames loadMarketingNames();
 
-// Reads each attribute at most once. A card whose files cannot be read is left out; a card with
-// no name anywhere gets "AMD Radeon Graphics [1002:73BF]", which still tells the chip.
+// Reads each attribute at most once. A card whose files cannot be read is left out. Its name is
+// libdrm's for its device and revision, else the card's own product_name, else the PCI database's
+// for its device; a card with no name anywhere gets "AMD Radeon Graphics [1002:73BF]", which still
+// tells the chip.
 std::vector<Card> discoverCards(Attributes& files, const MarketingNames& names);
 
 }  // namespace amdgpu

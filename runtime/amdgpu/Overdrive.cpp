@@ -9,6 +9,7 @@
 #include "Session.h"
 #include "Tuning.h"
 #include "formats/Commands.h"
+#include "formats/Values.h"
 
 namespace amdgpu {
 
@@ -16,31 +17,6 @@ namespace {
 
 constexpr unsigned kOverdriveBit = 0x4000;
 constexpr const char* kFeatureMask = "module/amdgpu/parameters/ppfeaturemask";
-
-std::optional<unsigned long> parseMask(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    const int base = text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0 ? 16 : 10;
-    if (base == 16) i += 2;
-    unsigned long value = 0;
-    bool digits = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            break;
-        if (value > (std::numeric_limits<unsigned long>::max() - d) / base) return std::nullopt;
-        value = value * base + d;
-        digits = true;
-    }
-    return digits ? std::optional<unsigned long>(value) : std::nullopt;
-}
 
 // The word the kernel prints, without its newline (or the NUL padding of a capture).
 std::string firstWord(const std::string& text) {
@@ -79,7 +55,7 @@ void noteOverdriveOff(Kernel& kernel, const Card& card, const Overdrive& o) {
     const char* why =
         o.present ? "its pp_od_clk_voltage holds no overdrive section" : "it has no pp_od_clk_voltage";
     std::optional<unsigned long> mask;
-    if (const std::string* text = kernel.text(kFeatureMask)) mask = parseMask(*text);
+    if (const std::string* text = kernel.text(kFeatureMask)) mask = parseFeatureMask(*text);
     if (mask && (*mask & kOverdriveBit) != 0) {
         std::fprintf(stderr,
                      "tachyon-amdgpu: card%d offers no overdrive (%s) although amdgpu.ppfeaturemask (0x%lx) "

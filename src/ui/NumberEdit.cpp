@@ -22,6 +22,11 @@ bool TypesNonDigit(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint() && !IsDigit(c); });
 }
 
+// Shift alone still types (it makes a capital or a symbol); the other modifiers make a shortcut.
+bool IsShortcut(const QKeyEvent& event) {
+    return (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+}
+
 QString ClipboardText(QClipboard::Mode mode) { return QGuiApplication::clipboard()->text(mode); }
 
 }  // namespace
@@ -35,6 +40,17 @@ void NumberEdit::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Paste)) {
         PasteDigits();
         event->accept();
+        return;
+    }
+    if (IsShortcut(*event)) {
+        // The event's text is whatever the platform put there (the plain letter offscreen and from
+        // some input tools, a control character elsewhere): the editor sees the keys alone, so
+        // bound shortcuts act and unbound ones type nothing and pass on to the window.
+        QKeyEvent keysOnly(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                           event->nativeVirtualKey(), event->nativeModifiers(), QString(), event->isAutoRepeat(),
+                           static_cast<quint16>(event->count()), event->device());
+        QLineEdit::keyPressEvent(&keysOnly);
+        event->setAccepted(keysOnly.isAccepted());
         return;
     }
     if (TypesNonDigit(event->text())) {

@@ -2,7 +2,7 @@
 // The edit of every page. The user may add digits only, one character at a time, whatever the edit
 // holds: a whole-text check would stop filtering as soon as the program writes a text that typing
 // could never produce ("-50" for a power offset below -100, or a loaded profile's value). The
-// program itself writes any text.
+// program itself writes any text. A key held with Ctrl, Alt or Meta is a shortcut, never typing.
 
 #include <QLineEdit>
 

@@ -44,6 +44,7 @@ public:
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("TACHYON_AMDGPU_IDS", TACHYON_AMDGPU_FIXTURES "/amdgpu.ids", 1);
+    setenv("TACHYON_PCI_IDS", TACHYON_AMDGPU_FIXTURES "/pci.ids", 1);
     QApplication application(argc, argv);
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     QDir().mkpath(folder.path());

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "formats/Values.h"
@@ -62,6 +63,29 @@ TEST(DecimalFile, BootVgaAndFanMode) {
     EXPECT_EQ(parsePwmEnable("1\n"), PwmMode::Manual);
     EXPECT_EQ(parsePwmEnable("2"), PwmMode::Automatic);
     for (const char* bad : {"", "3\n", "-1\n", "auto\n"}) EXPECT_EQ(parsePwmEnable(bad), std::nullopt) << bad;
+}
+
+TEST(FeatureMask, ReadsTheKernelsHexAndTheCommandLinesDecimal) {
+    const struct {
+        const char* text;
+        std::optional<unsigned long> mask;
+    } cases[] = {
+        {"0xfff7bfff\n", 0xfff7bffful},
+        {"0XFFFFFFFF", 0xfffffffful},
+        {" \t4294967295\n", 4294967295ul},
+        {"0777\n", 777ul},  // no octal: a leading zero stays decimal
+        {"0x4000\0\0", 0x4000ul},
+        {"0xffffffffffffffff\n", 0xfffffffffffffffful},
+        {"0x10000000000000000\n", std::nullopt},
+        {"18446744073709551616\n", std::nullopt},
+        {"", std::nullopt},
+        {"0x\n", std::nullopt},
+        {"-1\n", std::nullopt},
+        {"+1\n", std::nullopt},
+        {"0x-1\n", std::nullopt},
+        {"on\n", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parseFeatureMask(c.text), c.mask) << c.text;
 }
 
 }  // namespace

@@ -26,9 +26,16 @@ protected:
             << "# test names\n1.0.0\n73BF,\tC0,\tAMD Radeon RX 6900 XT\n67DF,\tE7,\tAMD Radeon RX 580 "
                "Series\n67DF,\tEF,\tAMD Radeon RX 570 Series\n";
         setenv("TACHYON_AMDGPU_IDS", idsPath.c_str(), 1);
+        // The PCI database knows a chip libdrm's list does not.
+        pciIdsPath = ::testing::TempDir() + "tachyon-pci.ids";
+        std::ofstream(pciIdsPath) << "# test names\n1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
+                                     "\t7550  Navi 48 [Radeon RX 9070/9070 XT]\n\t\t1da2 440e  A board\n"
+                                     "1da2  A board maker\n";
+        setenv("TACHYON_PCI_IDS", pciIdsPath.c_str(), 1);
     }
     void TearDown() override {
         unsetenv("TACHYON_AMDGPU_IDS");
+        unsetenv("TACHYON_PCI_IDS");
         RuntimeTest::TearDown();
     }
 
@@ -64,7 +71,7 @@ protected:
         return out;
     }
 
-    std::string idsPath;
+    std::string idsPath, pciIdsPath;
 };
 
 TEST_F(Discovery, ListsAmdgpuCardsInCardNumberOrderAndSkipsOtherDriversConnectorsAndNodes) {
@@ -88,15 +95,25 @@ TEST_F(Discovery, OneCardIsNeverPrimaryEvenWhenItBootedTheMachine) {
     EXPECT_EQ(cards[0].mode, MGPU_NONE);
 }
 
-TEST_F(Discovery, NamesFallBackToTheProductNameThenToTheIds) {
+TEST_F(Discovery, NamesFallBackToTheProductNameThenToThePciDatabaseThenToTheIds) {
     card(0, "amdgpu", "73bf", "c1");
     kernel.set("class/drm/card0/device/product_name", "AMD Instinct MI210\n");
     card(1, "amdgpu", "7550", "c0");
     kernel.set("class/drm/card1/device/product_name", "\n");
+    card(2, "amdgpu", "7551", "c0");
     const auto cards = listed();
-    ASSERT_EQ(cards.size(), 2u);
+    ASSERT_EQ(cards.size(), 3u);
     EXPECT_EQ(cards[0].name, "AMD Instinct MI210");
-    EXPECT_EQ(cards[1].name, "AMD Radeon Graphics [1002:7550]");
+    EXPECT_EQ(cards[1].name, "AMD Navi 48 [Radeon RX 9070/9070 XT]");
+    EXPECT_EQ(cards[2].name, "AMD Radeon Graphics [1002:7551]");
+}
+
+TEST_F(Discovery, WithoutAPciDatabaseTheNameIsTheIds) {
+    setenv("TACHYON_PCI_IDS", (pciIdsPath + ".missing").c_str(), 1);
+    card(0, "amdgpu", "7550", "c0");
+    const auto cards = listed();
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].name, "AMD Radeon Graphics [1002:7550]");
 }
 
 TEST_F(Discovery, WithoutIdFilesTheUeventGivesTheIdentity) {

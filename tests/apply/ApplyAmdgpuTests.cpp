@@ -45,6 +45,8 @@ protected:
     void SetUp() override {
         model = kernelmodel::KernelModel::FromTrees({std::string(TACHYON_AMDGPU_FIXTURES) + "/navi3x"});
         ASSERT_TRUE(model);
+        // The card's name comes from the tests' PCI database, not from this machine's.
+        ::setenv("TACHYON_PCI_IDS", TACHYON_AMDGPU_FIXTURES "/pci.ids", 1);
         m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(m_module, nullptr) << ::dlerror();
         m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(

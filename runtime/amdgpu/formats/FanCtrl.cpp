@@ -37,9 +37,12 @@ FanCurve parseFanCurve(std::string_view input) {
     Section section = Section::None;
     for (const std::string_view raw : text::lines(input)) {
         const text::KeyedLine line = text::splitKey(raw);
+        const bool header = text::isHeader(line);
+        // Outside a section this reader knows, only a header means anything.
+        if (!header && (section == Section::None || section == Section::Unknown)) continue;
         const std::string key = text::collapseBlanks(line.key);
         const bool rangeKeyCutShort = section == Section::Range && key.starts_with("FAN_CURVE(");
-        if (text::isHeader(line) && !rangeKeyCutShort) {
+        if (header && !rangeKeyCutShort) {
             if (line.key == "OD_FAN_CURVE") {
                 section = Section::Points;
                 curve.recognised = true;

@@ -18,23 +18,10 @@ std::string_view trimAll(std::string_view s) {
     return s;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Hex digits only (no prefix), value at most max.
 std::optional<unsigned> hexUpTo(std::string_view s, unsigned max) {
-    if (s.empty()) return std::nullopt;
     unsigned value = 0;
-    for (const char c : s) {
-        const int digit = hexDigit(c);
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<unsigned>(digit);
-        if (value > max) return std::nullopt;
-    }
+    if (text::readWhole(s, value, 16) != text::NumberRead::Ok || value > max) return std::nullopt;
     return value;
 }
 

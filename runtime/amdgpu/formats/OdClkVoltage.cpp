@@ -147,9 +147,12 @@ OdClkVoltage parseOdClkVoltage(std::string_view input) {
     int linesInSection = 0;
     for (const std::string_view raw : text::lines(input)) {
         const text::KeyedLine line = text::splitKey(raw);
+        const bool header = text::isHeader(line);
+        // Outside a section this reader knows, only a header means anything.
+        if (!header && (section == Section::None || section == Section::Unknown)) continue;
         const std::string key = text::collapseBlanks(line.key);
         // A name followed by nothing opens a section, except a range key cut short.
-        if (text::isHeader(line) && !(section == Section::Range && rangeSlot(od.ranges, key))) {
+        if (header && !(section == Section::Range && rangeSlot(od.ranges, key))) {
             section = sectionNamed(key);
             linesInSection = 0;
             if (section == Section::Unknown) continue;

@@ -2,8 +2,8 @@
 
 #include "formats/Text.h"
 
-#include <climits>
-#include <cstdint>
+#include <algorithm>
+#include <cstring>
 
 namespace amdgpu::text {
 
@@ -19,41 +19,42 @@ char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && isBlank(s[begin])) ++begin;
+    while (end > begin && isBlank(s[end - 1])) --end;
+    return s.substr(begin, end - begin);
 }
 
 std::vector<std::string_view> lines(std::string_view text) {
     std::vector<std::string_view> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == '\n' || text[i] == '\0') {
-            const std::string_view line = trim(text.substr(start, i - start));
-            if (!line.empty()) out.push_back(line);
-            start = i + 1;
-        }
+    if (text.empty()) return out;
+    // The breaks are found with memchr: the text may be a page of anything, and this is the one
+    // pass every reader makes over all of it. The next break of each kind is kept, so no byte is
+    // searched twice.
+    const char* const end = text.data() + text.size();
+    const auto next = [end](const char* from, char c) {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return found != nullptr ? static_cast<const char*>(found) : end;
+    };
+    const char* newline = next(text.data(), '\n');
+    const char* nul = next(text.data(), '\0');
+    for (const char* start = text.data();;) {
+        if (newline < start) newline = next(start, '\n');
+        if (nul < start) nul = next(start, '\0');
+        const char* const stop = std::min(newline, nul);
+        const std::string_view line = trim(std::string_view(start, static_cast<std::size_t>(stop - start)));
+        if (!line.empty()) out.push_back(line);
+        if (stop == end) break;
+        start = stop + 1;
     }
     return out;
 }
 
 std::optional<int> toInt(std::string_view s) {
-    bool negative = false;
-    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty()) return std::nullopt;
-    // Magnitudes are gathered in 64 bits and stopped as soon as they leave int's range, so no
-    // digit string, however long, can overflow.
-    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
-    std::int64_t magnitude = 0;
-    for (const char c : s) {
-        if (!isDigit(c)) return std::nullopt;
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > limit) return std::nullopt;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    int value = 0;
+    if (readWhole(s, value) != NumberRead::Ok) return std::nullopt;
+    return value;
 }
 
 KeyedLine splitKey(std::string_view line) {
@@ -63,16 +64,17 @@ KeyedLine splitKey(std::string_view line) {
 }
 
 std::string collapseBlanks(std::string_view key) {
+    key = trim(key);
     std::string out;
-    bool blank = false;
-    for (const char c : trim(key)) {
-        if (isBlank(c)) {
-            blank = true;
-            continue;
-        }
-        if (blank) out.push_back(' ');
-        blank = false;
-        out.push_back(c);
+    out.reserve(key.size());
+    // Whole words at a time: a key may be a long run of anything.
+    for (std::size_t i = 0; i < key.size();) {
+        std::size_t end = i;
+        while (end < key.size() && !isBlank(key[end])) ++end;
+        if (!out.empty()) out.push_back(' ');
+        out.append(key.substr(i, end - i));
+        i = end;
+        while (i < key.size() && isBlank(key[i])) ++i;
     }
     return out;
 }

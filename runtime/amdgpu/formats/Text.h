@@ -4,9 +4,12 @@
 // come from printf widths (%10u), so any run of blanks separates tokens; units are glued to their
 // number ("800Mhz", "-450mv") and their case differs between generations.
 
+#include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
 #include <vector>
 
 namespace amdgpu::text {
@@ -16,6 +19,24 @@ std::string_view trim(std::string_view s);
 
 // The lines of a text, split at '\n' and '\0', trimmed, empty ones dropped.
 std::vector<std::string_view> lines(std::string_view text);
+
+enum class NumberRead { Ok, Malformed, OutOfRange };
+
+// The whole of s as one number of base into value, by std::from_chars's rules: the digits of the
+// base and, for a signed type, a leading minus; no blanks and no "0x". A signed number may carry a
+// plus too, as the kernel's own kstrtoint takes one. A number beyond
+// T is OutOfRange, anything else that is not all of one number Malformed.
+template <class T>
+NumberRead readWhole(std::string_view s, T& value, int base = 10) {
+    const char* first = s.data();
+    const char* const last = first + s.size();
+    if constexpr (std::is_signed_v<T>) {
+        if (last - first > 1 && *first == '+' && first[1] != '-') ++first;
+    }
+    const auto [end, error] = std::from_chars(first, last, value, base);
+    if (end != last || error == std::errc::invalid_argument) return NumberRead::Malformed;
+    return error == std::errc::result_out_of_range ? NumberRead::OutOfRange : NumberRead::Ok;
+}
 
 // An optionally signed decimal integer that fits int, the whole of s; nullopt otherwise.
 std::optional<int> toInt(std::string_view s);

@@ -4,8 +4,11 @@
 
 #include "formats/Values.h"
 
+#include <charconv>
 #include <cstdint>
-#include <limits>
+#include <system_error>
+
+#include "formats/Text.h"
 
 namespace amdgpu {
 
@@ -24,30 +27,31 @@ std::string_view trimPadding(std::string_view s) {
 }  // namespace
 
 Int64Value parseDecimalFile(std::string_view text) {
-    std::string_view s = trimPadding(text);
+    const std::string_view s = trimPadding(text);
     if (s.empty()) return {NumberStatus::Empty, 0};
-    bool negative = false;
-    if (s.front() == '-' || s.front() == '+') {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty()) return {NumberStatus::Malformed, 0};
-    for (const char c : s) {
-        if (c < '0' || c > '9') return {NumberStatus::Malformed, 0};
-    }
-    // Gathered as a negative number, whose range is one wider, and checked before every step.
-    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     std::int64_t value = 0;
-    for (const char c : s) {
-        const int digit = c - '0';
-        if (value < (kMin + digit) / 10) return {NumberStatus::OutOfRange, 0};
-        value = value * 10 - digit;
+    switch (text::readWhole(s, value)) {
+        case text::NumberRead::Ok: return {NumberStatus::Ok, value};
+        case text::NumberRead::OutOfRange: return {NumberStatus::OutOfRange, 0};
+        case text::NumberRead::Malformed: break;
     }
-    if (!negative) {
-        if (value == kMin) return {NumberStatus::OutOfRange, 0};
-        value = -value;
+    return {NumberStatus::Malformed, 0};
+}
+
+std::optional<unsigned long> parseFeatureMask(std::string_view text) {
+    // The kernel prints the mask as hex with its 0x; the command line takes decimal too. What
+    // follows the digits (the newline) is not part of the number.
+    std::string_view s = text;
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    int base = 10;
+    if (s.starts_with("0x") || s.starts_with("0X")) {
+        base = 16;
+        s.remove_prefix(2);
     }
-    return {NumberStatus::Ok, value};
+    unsigned long value = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, base);
+    if (error != std::errc()) return std::nullopt;
+    return value;
 }
 
 std::optional<bool> parseBootVga(std::string_view text) {

@@ -25,6 +25,10 @@ struct Int64Value {
 // A file holding one decimal integer (power1_cap, temp1_input, fan1_input, pwm1, ...).
 Int64Value parseDecimalFile(std::string_view text);
 
+// module/amdgpu/parameters/ppfeaturemask: "0xfff7bfff\n", or a decimal number. nullopt when it
+// starts with neither or does not fit.
+std::optional<unsigned long> parseFeatureMask(std::string_view text);
+
 // boot_vga: "1" for the card the firmware booted on, "0" otherwise; anything else is nullopt.
 std::optional<bool> parseBootVga(std::string_view text);
 

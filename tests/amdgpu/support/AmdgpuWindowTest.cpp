@@ -32,8 +32,9 @@ AmdgpuRuntime& AmdgpuRuntime::Instance() {
 }
 
 AmdgpuRuntime::AmdgpuRuntime() {
-    // The names come from the tests' own list, not from whatever libdrm this machine has.
+    // The names come from the tests' own lists, not from whatever libdrm and pci.ids this machine has.
     setenv("TACHYON_AMDGPU_IDS", (std::string(TACHYON_AMDGPU_FIXTURES) + "/amdgpu.ids").c_str(), 1);
+    setenv("TACHYON_PCI_IDS", (std::string(TACHYON_AMDGPU_FIXTURES) + "/pci.ids").c_str(), 1);
     const std::string path = ADLXHelper::ExecutableFolder() + "/" ADLX_RUNTIME_LIBRARY;
     m_module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_module == nullptr) {
