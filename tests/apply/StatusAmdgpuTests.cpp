@@ -101,6 +101,8 @@ std::vector<fs::path> CardTrees(const fs::path& root) {
 class StatusOnAmdgpu : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The cards' names come from the tests' PCI database, not from this machine's.
+        ::setenv("TACHYON_PCI_IDS", TACHYON_AMDGPU_FIXTURES "/pci.ids", 1);
         m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(m_module, nullptr) << ::dlerror();
         m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
