@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a GPU is doing now: its temperatures, fan, clocks, power draw, load and memory in use.
 // Nothing is polled or kept: every Get reads the sensor when it is called, once.

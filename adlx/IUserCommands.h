@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The runtime's side of the user's commands (Set, "+", Reset, a page's button). Some things only
 // the person at the window can act on: an authentication that was cancelled, a setting that takes

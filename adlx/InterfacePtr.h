@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Owns one reference of an interface received through an out-parameter: it never acquires and it
 // releases exactly once, when it is reset, refilled or destroyed.

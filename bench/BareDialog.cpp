@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardsticks for the program's start: the least a Qt Widgets dialog program does, an empty
 // modal dialog run the way the program runs its window; with --label the same dialog shows one
 // line of text, so it also pays for loading the fonts, as any window with text must.

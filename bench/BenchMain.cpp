@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `make bench`: every benchmark repeated, Google Benchmark's own report of each, and at the end
 // one table of the medians against their targets.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the in-process benchmarks share: the simulated runtime started through the program's own
 // loader, with its file trace and faults off, and one main window set up on the built-in machine,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded (LD_PRELOAD) into a Qt program that the start-up benchmark starts, the program itself
 // unchanged: it waits for the first top-level window to finish its first paint, notes the moment
 // and the process's peak resident memory, and closes that window as a user would. The same

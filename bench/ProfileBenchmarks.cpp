@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and Load through their buttons' operations, with files in a private temporary folder, and
 // the profile reader alone on hostile text of growing size, to show its cost per byte stays flat.
 

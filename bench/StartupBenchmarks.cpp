@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's whole start, from the moment it is spawned to its window's first frame, and its
 // peak resident memory, each against a bare Qt dialog program started the same way in the same
 // run (and, for reference, against the same dialog showing one line of text). All run offscreen

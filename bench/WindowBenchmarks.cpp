@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's command sequences against the simulated runtime, on its first GPU and first
 // display: the ones that support every feature, so every operation runs its whole path.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes at all as a user's ~/.drirc: the reader refuses the text or accepts it; what it accepts
 // it writes back well-formed, reading the same options, and an option set or removed reads back
 // so while every other global option keeps its value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes at all as pp_od_clk_voltage, a fan_ctrl file, a sensor file or a connector's edid: the readers may
 // find values or not, but they never read out of bounds, every number they report is written in
 // the text, trailing NUL padding changes nothing, and a reading printed the kernel's way reads

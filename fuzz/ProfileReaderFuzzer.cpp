@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes at all as a profile file: the reader may find values or not, but it never reads out
 // of bounds, never invents a value it cannot end, and a profile written from what it read reads
 // back the same.

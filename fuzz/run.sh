@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzzers with clang and runs each for a bounded time: the profile reader from the seed
 # corpus of real profiles, then the amdgpu runtime's kernel text readers from their seed corpus
 # (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there), then the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the benchmarks of a build folder on the simulated runtime: offscreen, without the runtime's
 # file trace, injected faults or a scenario file, so every figure is the built-in machine's.
 set -euo pipefail

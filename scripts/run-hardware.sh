@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts Tachyon with the amdgpu runtime beside it, on this machine's cards. Reading works for every
 # user; changing a setting needs root (the kernel's files are 0644 root:root). Without an AMD card
 # the program ends with its own "no supported GPU found!".

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts Tachyon on the simulated runtime built beside it, or says plainly how to get a display.
 set -euo pipefail
 program="$1"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test of a build folder; the window tests need no display.
 set -euo pipefail
 build_dir="$1"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make package`: a Debian package of what the install step lays out, built with prefix /usr so the
 # unit, the sleep hook and the polkit action land where systemd and polkit read them.
 set(CPACK_GENERATOR DEB)

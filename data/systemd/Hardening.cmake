@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The sandbox every Tachyon unit runs in. The apply writes only the cards' files under /sys (left
 # writable: no ProtectKernelTunables) and the state folder; it reads the profiles, asks systemd to
 # start the guard's units over systemd's private socket, and needs no capability beyond being uid 0

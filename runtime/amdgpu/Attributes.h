@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one door between the amdgpu runtime and the kernel: every attribute file the runtime reads or
 // writes goes through here. The real side uses POSIX calls under one root (`/sys`, or the folder

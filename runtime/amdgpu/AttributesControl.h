@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The amdgpu runtime's control entry points. Only tests and tools use them; the program never does.
 //

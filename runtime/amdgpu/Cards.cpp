@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card discovery. The id files are the first choice; trees that carry only device/uevent (some
 // captures, some kernels' minimal sysfs) still give the ids through PCI_ID and PCI_SUBSYS_ID.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the cards: every class/drm/cardN (N digits only) whose PCI device is bound to amdgpu,
 // in card-number order, with the name, identity string and multi-GPU role the program lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The displays: every connected connector of the listed cards, as the kernel shows it under
 // class/drm (`card0-DP-1`, also reachable as card0/device/drm/card0/card0-DP-1). A display's
 // settings (max bpc, colour space, VRR, scaling) are DRM connector properties only the display

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six C entry points the program resolves by name, and the control entry points for tests.
 // The cards are found when a session starts; every value is read later, when a call asks for it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How each generation's pp_od_clk_voltage maps onto the contract. The generations differ in a few
 // facts only, so each is one row of data (FamilyRules) and the functions below read the row; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fan curve and zero RPM: gpu_od/fan_ctrl (RDNA3 and later), which shares the overdrive
 // table with pp_od_clk_voltage.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPU tuning over the kernel's files: pp_od_clk_voltage for clocks, voltage and memory, and the
 // services that hand out every tuning object (the power limit's in PowerTuning.cpp, the fan's in
 // FanTuning.cpp). Every call reads what it needs when it is made and writes only what changes;

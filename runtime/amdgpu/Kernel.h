@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One contract call's view of the kernel. Every read of the call goes through it and is kept only
 // until the call returns, so no attribute file is read twice by one call and nothing outlives it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPU metrics over the kernel's sensor files: hwmon's temperatures, fan, power and clocks, the
 // device's gpu_busy_percent, mem_info_vram_* and pp_dpm_* levels. Every Get reads its file when it
 // is called, never twice and never kept; a card in runtime suspend is not read at all, because a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overdrive table (pp_od_clk_voltage and the gpu_od/fan_ctrl files that share it): read once
 // per call, and written the way the card's kernel takes it.
 

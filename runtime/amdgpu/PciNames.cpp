@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libpci loads the database on the first lookup; a missing database is no name, and the warnings
 // of a damaged one are not the user's business. Its error handler (out of memory) is left as it
 // is: libpci does not expect it to return.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system's PCI database (pci.ids, through libpci): the second place a card's name comes from,
 // for chips newer than libdrm's amdgpu.ids or revisions it does not list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real side of the attribute seam: plain POSIX calls under one root. A sysfs attribute reports
 // a size of 4096 whatever it holds and may come back in pieces, so a file is read until read()
 // says there is no more; a command is handed to the kernel in exactly one write(), because the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The power limit: hwmon power1_cap in microwatts, shown as an offset from the default cap in
 // percent.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes from a normal desktop session. The kernel's tuning files are writable by root only; when
 // the real files refuse a write with EACCES or EPERM and Tachyon does not run as root, the command

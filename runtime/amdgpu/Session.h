@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The runtime's one piece of process state: where the attribute files come from, the cards found
 // at ADLXInitialize, and the table of every object handed out, so reference counts can be audited

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the tuning objects share: the card of an object, the overdrive table read once per call
 // and written the way the card's kernel takes it, and the power cap's files. The objects

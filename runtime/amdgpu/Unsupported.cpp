@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver's global 3D settings: Linux has no driver panel, but Mesa takes a user's global
 // settings from the user's files, so the features with a real Linux equivalent are handed out over
 // those (mesa/); each of the others says it is not supported, and the window disables it.

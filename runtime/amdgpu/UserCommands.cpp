@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end of the user's commands: the privileged writer session is let go, and the notices the
 // command left are handed to the window one by one.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every runtime keeps about the objects it hands out: each one's reference count and the
 // names it answers to, and the table of them all, keyed by the pointer the program holds, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control entry point for tests and tools: replaces the machine, injects faults, reads the
 // trace and the reference audit, and reads or changes driver values directly.
 

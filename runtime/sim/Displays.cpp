@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display services, the display list, the displays and their seven per-display features.
 // Every GPU sees all displays: the services are not bound to a GPU.
 

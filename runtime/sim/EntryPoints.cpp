@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six C entry points the program resolves by name. Built once per runtime variant, so the
 // compile definitions below can produce deliberately broken runtimes for the loader tests:
 //   TACHYON_SIM_OMIT_ENTRY=<entry point name>  that entry point is not exported at all

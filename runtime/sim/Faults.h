@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Injected faults, named after the calls they break (see docs/simulated-runtime.md):
 //   "IADLXManualGraphicsTuning2.SetGPUMaxFrequency"  the method fails with ADLX_FAIL

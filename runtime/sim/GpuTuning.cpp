@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPU tuning: the services and the manual graphics, memory, power and fan tuning objects, plus
 // Smart Access Memory. Every value lives in the machine's GPU model, so all objects of one GPU see
 // the same driver state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPU metrics: the readings of a simulated GPU, worked out from its sensors' conditions and its
 // tuning values when they are asked for, so they move as the user changes the settings: a lower
 // power limit caps the draw and the clock with it, a higher clock or voltage draws more, the draw

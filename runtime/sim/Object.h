@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every interface object the runtime hands out: its reference count, the names it answers to,
 // and the bookkeeping that lets a call on a released object be caught instead of crashing.

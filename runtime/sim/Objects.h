@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Factories of the service objects, one per source file, for the system object to hand out.
 

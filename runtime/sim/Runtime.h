@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one simulated machine of this process and the rules every call goes through: dead and
 // stale objects, a terminated session, injected faults, and the trace line of each call.

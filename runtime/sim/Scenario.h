@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The machine the simulated runtime pretends to drive: GPUs, displays and every value a driver
 // would hold for them. Plain data, so scenarios can be built in code, read from JSON and edited.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver's global 3D settings, per GPU, and Super Resolution for the whole system.
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system object, the GPU list and the GPUs.
 
 #include "Objects.h"

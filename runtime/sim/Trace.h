@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The call trace: one line per call, kept in memory for tests and optionally appended to a file
 // for people watching a running program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `tachyon --apply PROFILE.xml [--gpu N]`: the profile's Tuning and Fan values put on a card
 // without a window, for the boot service, the sleep hook and scripts. It drives the program's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `tachyon --persist PROFILE.xml`, `--forget NAME`, `--persisted`: profiles kept for boot from the
 // command line. The profile is checked as Load checks it before anything asks for a password.

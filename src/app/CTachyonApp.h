@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: takes the instance marker and starts the runtime when it is built,
 // runs the main window to its end, and closes the marker and stops the runtime when destroyed.

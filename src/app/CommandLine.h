@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's command line. Without arguments Tachyon opens its window; the options serve the
 // boot service, the sleep hook and scripts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The marker a running instance holds under the name "Tachyon Instance". Nothing waits on it or
 // refuses a second instance; it only shows that one runs. Held as a shared lock on a file in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `tachyon --status [--gpu N] [--json]`: what each GPU is set to and what it is doing now, read
 // once and printed, for people or (with --json) for scripts and fleets. No window is built and no

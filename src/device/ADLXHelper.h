@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loads the runtime library, resolves its six entry points, starts and stops it, and hands out
 // its system object. The program has exactly one instance.

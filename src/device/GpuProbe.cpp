@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GPU selection and capability probe: lists the GPUs into the selector and, for the chosen one,
 // fetches the services, asks which features it supports and enables the controls accordingly.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The privileged side of keeping profiles for boot: tachyon-profile-keeper, run as root through
 // pkexec, puts one profile into the boot folder or takes one away, and nothing else. What it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tachyon-profile-keeper keep NAME   (the profile's bytes on standard input)
 // tachyon-profile-keeper forget NAME
 // Run as root through pkexec by `tachyon --persist` / `--forget` and the window's boot entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Profiles kept for boot, as the user's side sees them: the boot folder is readable by anyone, so
 // listing needs nothing; keeping and forgetting go to tachyon-profile-keeper, as root through

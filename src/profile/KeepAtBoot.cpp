@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's two boot entries: the selected GPU's shown Tuning and Fan values kept as its boot
 // profile, under a name of its own (gpu-DevID-RevID), or no longer kept. Nothing reaches the
 // card here; the values are applied at the next boot and resume.

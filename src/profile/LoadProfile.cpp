@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load: a profile's values into the Tuning and Fan pages' controls. No driver call: the values
 // reach the driver only when the user applies them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tuning profile as text, without any window: the fixed 70-line layout the writer produces and
 // the marker searches the reader uses to find the values again. The reader is not an XML parser;

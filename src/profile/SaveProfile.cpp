@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save: the Tuning and Fan pages' controls, as they stand, into a profile file. The only thing
 // asked of the driver is the GPU's PNP string.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tab control of the main window: it owns the pages, places them in its display area,
 // switches between them on a mouse press on a tab, and passes the pages' notifications on to

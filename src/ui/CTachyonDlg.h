@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's main window. It owns the tab control and its pages, the runtime interfaces of the
 // selected GPU and display, one support flag per feature and the setting vocabularies, and turns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialogs are described as tables that transcribe their resources (id, kind, label, position in
 // dialog units) and built from them, so every control keeps its id, label, place and size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A child dialog built from its resource table, with the key filter every dialog of the program
 // shares: Enter and Escape are swallowed and never close a window or press a button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A static text that cuts what does not fit with an ellipsis at a word boundary.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edit of every page. The user may add digits only, one character at a time, whatever the edit
 // holds: a whole-text check would stop filtering as soon as the program writes a text that typing

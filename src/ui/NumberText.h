@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one conversion between numbers and the text of an edit, shared by every feature and the
 // profile reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page notification: a page asks the main window to act (a display was chosen, the shader
 // cache is to be reset, a mode list changed). It travels synchronously from the page to the tab

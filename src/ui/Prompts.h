@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything that waits for the user or for time goes through this seam: message boxes, file
 // dialogs and the sleep of the Smart Access Memory countdown. Tests install a scripted one.

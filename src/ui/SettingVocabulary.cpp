@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SettingVocabulary.h"
 
 SettingVocabulary::SettingVocabulary(std::initializer_list<std::pair<std::int32_t, const char*>> entries) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed two-way table between a driver value and the label a drop-down list shows, with the
 // record of what its one bound list holds now, so a shown label turns back into a value without

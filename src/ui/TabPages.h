@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pages behind the tab control. They keep their own controls consistent and otherwise only
 // tell the main window, through the page notification, when it has to act.

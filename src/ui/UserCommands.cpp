@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the runtime leaves for the person at the window when a command is over.
 
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Set from a desktop session over files only root may write: when the administrator's
 // authentication does not happen, the person at the window is told once, in a message box, and
 // the page shows what the card kept.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kernel file the amdgpu runtime reads, writes or lists, broken one at a time, under every
 // command path of the real program: the window must neither crash nor call through a released
 // object, the runtime's audit must be clean once the window is gone, and a refused write must not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kernel model answers like the amdgpu driver of each family, so a runtime test that reads back
 // after a write means something.
 

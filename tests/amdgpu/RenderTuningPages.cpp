@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the Tuning page of the window on the amdgpu runtime, over a kernel model of one card per
 // family, to PNG files: `amdgpu_render_tuning <folder>`. The real captures are used where they are
 // beside the project, the hand-written trees otherwise. The Graphics page is rendered too, over a

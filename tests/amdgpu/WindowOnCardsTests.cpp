@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's window on the amdgpu runtime, one row per card tree: what the GPU list says, which
 // controls are enabled, what the Tuning and Fan pages show, the exact commands Set and Reset write
 // (in order, refused ones marked), and what the pages show afterwards, read back through a kernel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readers over the real-card captures in ../shared/fixtures/amdgpu (outside the repository).
 // Every value expected here is what the capture shows; a folder that is absent skips the tests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An EDID base block built from the layout EDID 1.4 defines, for a monitor that does not exist
 // (maker "TCH"): no real monitor's bytes. Header, identity, a preferred 2560x1440 timing, the name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // pp_od_clk_voltage text as the kernel would print a reading: reading this text back must give the
 // same values. The tests use it to print readings and the fuzzer to check that nothing is lost or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small pp_od_clk_voltage texts, one per family, written from the kernel's print formats (not taken
 // from any capture), with the values each must give; and the check that one reading holds nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drirc, environment.d and vkBasalt formats: what is read, and what is written back around the
 // user's own content.
 

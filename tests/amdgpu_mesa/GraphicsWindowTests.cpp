@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's Graphics page on the amdgpu runtime: which controls a card with Mesa enables, what
 // Set writes into the user's files, and the shader cache reset, over a temporary home.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each Graphics page feature over a temporary home: the bytes it writes, what reads back, and that
 // nothing of the user's is lost when a file is broken or cannot be written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shader cache reset: Mesa's folders under the base Mesa itself uses, and nothing else.
 
 #include <gtest/gtest.h>

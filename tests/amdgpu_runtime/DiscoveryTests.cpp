@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which cards are listed, in which order, under which name, identity string and multi-GPU role.
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The displays: which connectors are listed, in which order, under which name; that every display
 // feature is unsupported; and what a connector that goes away between two calls does.
 

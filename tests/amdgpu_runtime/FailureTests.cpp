@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the kernel refuses, what it does not offer, and a card that goes away.
 
 #include <cerrno>

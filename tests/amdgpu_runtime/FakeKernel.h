@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the kernel's files: a tree in memory that records every write in order, counts
 // reads, and refuses what a test tells it to. Power caps written are kept, so a read-back shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime over the kernel model, in the cases where the kernel's own rules decide what a call
 // must do: a card asleep in runtime suspend or in a reset, a reset that cannot bring the factory
 // clocks back, a card without a voltage curve, the power cap RDNA4 drops at a commit, and a fan

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contract over every captured card with a whole device tree: what each call answers, and the
 // exact commands a Set and a Reset write. Each row here is a row of docs/amdgpu-runtime.md.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D settings services over the user's Mesa settings, as the program calls them: handed out
 // per live GPU, arguments checked, a Set read back, and nothing callable after the session ended.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The amdgpu runtime as the program sees it: the library beside this test binary, loaded with
 // dlopen, started over a FakeKernel, with shortcuts to the interfaces a test calls.

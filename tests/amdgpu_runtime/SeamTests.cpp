@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real side of the attribute seam, on a temporary tree.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime's way to the writer: a write the real files refuse goes through pkexec (a stand-in
 // script named in the options; PATH is never searched) to the writer, with one authentication per
 // Set; cancel and failure write nothing, say why once, and do not ask again for the rest of the Set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The privileged writer, run as a program against a temporary tree: what it refuses, with which
 // exit status and message, and that a refused request leaves every file as it was.
 

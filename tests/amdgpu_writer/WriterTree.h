@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary sysfs tree laid out like the kernel's (cardN and device are links into devices/),
 // and a way to run a program and collect what it said.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start-up with a prompt seam that prints each message box instead of waiting for a
 // click, so a test can run it as a separate process and read what the user would have seen.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --apply on the amdgpu runtime: a profile reaches a Navi3x card of the kernel model as the
 // kernel's commands, the read-back shows what the card kept, a value the kernel refuses makes
 // the exit status 1; and for a user who is not root, a cancelled authentication writes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless command: a profile applied through Load and the Tuning and Fan applies of "+",
 // read back, and every refusal in the exit status and on standard error. Runs the real program on
 // the simulated runtime, without a display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --status --json on the amdgpu runtime, over every captured card and every hand-written tree: the
 // readings are what the card's files hold in the report's units, a file the card lacks is a key the
 // report lacks, a text that cannot be understood is never a number, and a sleeping card is

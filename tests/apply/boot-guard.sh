@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The boot guard of the apply script over a stand-in root: a stand-in program records what would be
 # applied, a file stands for the boot id, and a stand-in systemctl records what the script starts.
 #   boot-guard.sh SCRIPT

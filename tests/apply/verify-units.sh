@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The boot service and the guard's units pass systemd's own check without a single remark, and
 # both scripts parse.
 #   verify-units.sh HOOK SCRIPT UNIT...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Display page tests share: scenarios written compactly, a way to run the GPU selection
 // again once a fault is in place, and the driver trace cut down to what a display operation does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing a display: the list 1087, the probe of the chosen display, and the reads that follow.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven display settings: what the lists offer, how values travel between the page and the
 // driver, and the rule that ties integer scaling to GPU scaling.
 

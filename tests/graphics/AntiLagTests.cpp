@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Anti-Lag and its Anti-Lag+ level: " Anti-Lag +" (1054) starts hidden, yet reads set it and
 // applies use it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The features shown as a check box with value edits: what a read puts on the page, what an apply
 // sends, in which order, and what an unsupported feature leaves alone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Graphics page as a whole: which controls each support answer governs, the order in which
 // Set works through the sixteen features, the page's own control rules, and the shader cache reset.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Graphics page seen from the user's side: driver values set directly in the simulated
 // runtime, Set pressed with the page shown, and the calls the driver received.

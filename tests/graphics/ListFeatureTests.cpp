@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drop-down settings: V-Sync, the anti-aliasing mode, level and method, the anisotropic
 // filtering level and the tessellation mode and level. The two levels belong to their modes.
 

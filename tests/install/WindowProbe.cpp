@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded (LD_PRELOAD) into the installed program, which knows nothing of it: once a top-level
 // window has painted its first frame, the probe notes it and closes it as a user would, so the
 // program runs from its start to its end without anyone at the screen. Lines appended to the file

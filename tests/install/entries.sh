@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the install tests: the entries of a layout as "mode path[ -> target]" lines, sorted,
 # from the promised list, from an installed folder, or from a package.
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program as a user gets it: this build installed (DESTDIR) into a temporary folder and
 # started from there, offscreen. A preloaded probe closes each window once it is painted, as a
 # user would, and notes which windows were shown.

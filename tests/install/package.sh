@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A built package against what the install step promises: its file list (dpkg-deb -c), its
 # computed dependencies, and lintian when it is installed (errors fail; warnings are shown).
 #   package.sh LAYOUT DEB        DEB may be a folder: its newest tachyon_*.deb; none: skipped

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop files as their own validators see them: the menu entry, the AppStream metadata
 # (warnings count as failures too) and the manual page (checked the way lintian does). A missing
 # validator skips its check; with none installed the test is skipped (scripts/install-deps.sh

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping profiles for boot from the command line and the window: a stand-in pkexec runs the test
 // build of the privileged keeper over a temporary boot folder, state folder and systemctl.
 

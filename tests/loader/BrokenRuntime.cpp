@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A deliberately broken runtime for the loader tests: built once without ADLXTerminate and once
 // with an ADLXInitialize that refuses. It counts the calls it receives so a test can see which
 // entry points the loader used.

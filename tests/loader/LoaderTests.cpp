@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loader: finding the runtime, resolving its entry points, starting and stopping it.
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save and Load through the window: the dialogs' seam, the files on disk, the controls, and what
 // the driver is (not) asked.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the profile suites: the golden profile, files in a private folder, and a window whose
 // Tuning and Fan controls can be filled and compared as a whole.

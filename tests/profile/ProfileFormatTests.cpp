@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile text without a window: the writer's slots, the PNP ids, the file name rule, and the
 // reader's marker searches on whole files and on damaged ones.
 

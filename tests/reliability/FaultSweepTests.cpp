@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every runtime call the program makes, broken one at a time, under every command path: the
 // program must neither crash nor call through a missing, released or stale interface, nor hand
 // the driver a null or foreign device, and it must release exactly what it received.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profiles nobody wrote with this program, loaded through the Load button: the reader must neither
 // crash nor hang nor put anything but a number into an edit, and what it can still read it reads.
 

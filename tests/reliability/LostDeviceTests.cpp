@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A GPU or display that the driver refuses to hand out when the user picks it: the window must not
 // go on with the previous one's features and hand the driver a null device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fault sweep and the soak share: a window built after the driver was set up (so a fault
 // can already bite during start-up), the user's command paths as one table, and the checks on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves to names that cannot become a profile: each ends with "unable to save file", and nothing
 // that was there before is changed or left half-written.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Thousands of the user's everyday commands on one window: afterwards the program holds as many
 // interfaces as before, the lists show as many entries, and the process is no bigger.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program started twice at once: both come up to their main window and stay up, each
 // with its own runtime session, and both hold the instance marker together. And the marker never
 // stops a start: neither a file held alone by someone else nor a link planted at its name.

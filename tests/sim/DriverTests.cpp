@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated machine behaving like a careful driver: ranges, vocabularies, support, fan curve
 // validation and factory reset.
 

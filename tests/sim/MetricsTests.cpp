@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated GPU's readings: they follow the tuning values as a card's would, the scenario says
 // which sensors a GPU has, a sleeping GPU answers no reading, and the load wobbles a little from
 // one metrics object to the next so the demo looks alive.

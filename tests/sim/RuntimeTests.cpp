@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry points, the reference audit, interface queries and scenarios.
 
 #include <fcntl.h>

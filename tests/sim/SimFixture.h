@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loads the simulated runtime from the test binary's folder, as the program finds it, and starts
 // every test on the built-in machine with an empty trace, no faults and a clean audit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Names the fault that was injected when a sweep's process dies: a crash in the middle of
 // thousands of runs is useless without it. While an instance lives, the fatal signals print

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixture every window test uses: the simulated runtime started through the real loader, a
 // scenario per test, the main window built and set up, helpers to look at and work the controls,

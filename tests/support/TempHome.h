@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary home for one test: HOME and the XDG folders point into it (the cache and the layer
 // folders included, so nothing of the real user's is read or removed), restored afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine clocks and voltage: the road of one change from the Tuning page to the driver and back.
 
 #include "TuningFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fan curve of five points and zero RPM; the driver decides how many points a curve has and
 // whether a curve may be set.
 

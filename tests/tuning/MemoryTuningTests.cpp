@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory's maximum clock and its timing level, whose list holds exactly what the driver offers.
 
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Power and TDC limits: driver offsets shown as percentages, 100 plus the offset.
 
 #include "TuningFixture.h"

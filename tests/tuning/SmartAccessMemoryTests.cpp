@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smart Access Memory: a change is followed by a twelve-second countdown in the status line, during
 // which the thread sleeps and no message is handled.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user sees when the driver fails a call or withholds an interface, and what Reset brings
 // back.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window on a scenario, with the few extra handles the tuning tests need: choosing a GPU as
 // the user does, the driver's own values, and the calls made on one interface.

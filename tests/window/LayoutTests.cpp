@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user sees of each dialog: every control of its resource is there, no label is cut off,
 // and no two controls cover each other.
 

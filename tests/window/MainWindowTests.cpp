@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its commands, their sequences, the keys it swallows and the About box.
 
 #include <QApplication>

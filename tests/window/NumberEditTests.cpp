@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number edit's shortcuts: every standard editing key works on it, whatever text the key event
 // carries, and a key held with Ctrl, Alt or Meta never types.
 

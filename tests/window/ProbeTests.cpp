@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GPU probe: which support flags it sets and which controls it enables with them.
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tab control: page switching by mouse only, and the Graphics page's scrolling.
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime's notices for the person at the window: shown when a command that may have written is
 // over, each distinct text once, and nothing asked of a runtime that offers none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The setting vocabularies: the labels, the three fills, and turning labels back into values.
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window with each page shown, and the About box, to PNG files without a
 // display: `render_pages <folder>` on the simulated runtime beside it.
 

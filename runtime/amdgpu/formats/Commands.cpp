@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // std::to_string writes plain decimal: no padding (a leading zero would be octal to the kernel's
 // base-0 parser) and a minus sign for negative offsets. The trailing newline is what `echo` sends;
 // the kernel's tokenizers treat it as a separator.

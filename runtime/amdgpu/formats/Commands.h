@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact bytes of each command the runtime writes, one command per write(). The kernel reads
 // numbers with base 0, so a leading zero would turn a value into octal: numbers are written in

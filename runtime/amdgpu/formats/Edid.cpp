@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EDID base block: bytes 0-7 a fixed header, 54-125 four 18-byte descriptors, 127 the
 // checksum. A descriptor whose first two bytes (a timing's pixel clock) are zero is a display
 // descriptor: byte 3 is its tag, bytes 5-17 its text.

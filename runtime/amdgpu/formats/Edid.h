@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A monitor's name from its EDID, as the kernel hands it out in a connector's `edid` file: the raw
 // bytes, 128 per block, the base block first; empty while nothing is plugged in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fan_ctrl files print a value section and an OD_RANGE section each. A curve point or a range
 // the reader cannot read is left out and counted, so the runtime never shows a limit the kernel
 // did not state.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The files of gpu_od/fan_ctrl (RDNA3 and later). They share one staged table with
 // pp_od_clk_voltage, and each prints its current value followed by its own OD_RANGE section. A

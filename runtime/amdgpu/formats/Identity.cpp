@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The id files are "0x%04x\n", uevent is KEY=VALUE lines, amdgpu.ids is libdrm's tab-separated
 // table. The PNP string must keep the shape the profile code reads DEV_ and REV_ from (four and
 // two upper-case hex digits), so a part that is unknown is left out rather than written as zeros.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Who a card is: the PCI ids (from the id files or, where a tree has only uevent, from PCI_ID and
 // PCI_SUBSYS_ID), the PNP-style string the program's profile code takes DEV_ and REV_ from, and

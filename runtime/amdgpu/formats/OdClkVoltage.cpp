@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pp_od_clk_voltage differs per generation and per kernel version, and the kernel only prints the
 // sections the card supports, so the reader takes each section on its own terms and fills only
 // what it could read. A line it cannot read is counted, never guessed at.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // pp_od_clk_voltage as plain data. Every generation prints its own set of sections (Polaris levels
 // with voltages, Navi1x's voltage curve, the offsets of RDNA2 and later, RDNA4's clock offset, the

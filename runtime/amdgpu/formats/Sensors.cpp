@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sensor texts: single numbers in the kernel's units, the dpm level lists and the runtime power
 // state. Only non-negative values are believed where the quantity cannot be negative (a power
 // draw, a clock, a byte count); temperatures may be below zero.

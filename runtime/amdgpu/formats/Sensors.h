@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sensor files a status reads: hwmon's temperatures (millidegrees Celsius), fan (RPM, PWM
 // 0-255), power draw (microwatts) and clocks (Hz); the device's gpu_busy_percent, mem_info_vram_*

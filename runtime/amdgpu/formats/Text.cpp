@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading rules shared by the kernel's text formats: see Text.h for the quirks they absorb.
 
 #include "formats/Text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reading rules every kernel text here shares. The kernel prints with sysfs_emit_at into one
 // page, and some paths leave NUL runs between sections, so NUL ends a line like '\n' does; columns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hwmon and PCI attribute files hold one number. Power is in microwatts, beyond int on big cards,
 // so numbers are read in 64 bits; captured trees can be NUL-padded to a page, so NULs are trimmed
 // like the final newline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Single-value sysfs files: hwmon numbers (power in microwatts, which exceed int on big cards),
 // boot_vga, pwm1_enable. A live read returns the text and a newline; some captured trees are

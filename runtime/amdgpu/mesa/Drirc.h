@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ~/.drirc, the file Mesa's driconf reads a user's global OpenGL options from. We own only the
 // options of a device and application that match every program (no driver, no executable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A systemd environment.d file: KEY=VALUE lines the user manager reads at login. Lines this
 // program does not own (comments, other keys) are kept as they are.

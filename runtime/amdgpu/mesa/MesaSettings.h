@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Graphics page's settings as Mesa and its layers take them from the user's files: each
 // getter reads the files afresh, each setter changes only what it owns and writes a file only when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The contract's 3D feature objects over the user's Mesa settings. Mesa's settings are the user's,
 // not a card's: every GPU hands out the same values.

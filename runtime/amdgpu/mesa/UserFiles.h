@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seam between the Mesa settings and the user's files: where each file is, looked up afresh
 // from the process environment at every call (as Mesa and the user manager would find them), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The writer's one file operation: find a card's tuning file under the sysfs root without
 // following any link out of the card's device folder, and write one command to it.

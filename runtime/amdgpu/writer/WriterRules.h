@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the privileged writer accepts, as pure checks: a card number, an attribute from a fixed
 // list of the tuning files the runtime writes, and a value in that attribute's grammar. Anything

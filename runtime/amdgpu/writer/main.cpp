@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tachyon-sysfs-writer: writes one tuning command into an amdgpu card's sysfs file as root, for a
 // Tachyon that runs as the user. Started through pkexec; trusts nothing it is given.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a display feature's interface is reached: the display services hand it out per display.
 // Shared by the display probe and the per-feature operations.

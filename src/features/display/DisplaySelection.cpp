@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing a display: the display list 1087, the probe of what the chosen display supports, and
 // what the main window does when the user picks another display.
 

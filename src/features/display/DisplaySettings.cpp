@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven per-display settings: four on/off switches shown as check boxes and three values shown
 // as drop-down lists. Each feature is a row of data; the patterns below move it between the driver
 // and the Display page. They all act on the selected display through the display services.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame pacing and sharpening: Super Resolution, Anti-Lag with its Anti-Lag+ level, Boost, Chill,
 // Image Sharpening, Enhanced Sync, V-Sync and frame rate target control.
 

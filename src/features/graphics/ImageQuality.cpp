@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image quality: anti-aliasing mode, level and method, morphological anti-aliasing, anisotropic
 // filtering and its level, tessellation mode and level; and the shader cache reset.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two shapes a global 3D setting takes on the Graphics page: a check box with value edits, or
 // a drop-down list bound to a vocabulary. Each feature is a row of data; the named operations are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five-point fan curve (speed in edit 1023 + 2k, temperature in 1024 + 2k for point k of the
 // Fan page) and zero-RPM operation (check box 1035). The driver decides how many points a curve
 // has and whether a curve is acceptable; the page only ever shows and supplies the first five.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graphics engine's minimum and maximum clock and its voltage: edits 1007, 1008 and 1011 of the
 // Tuning page, moved as they are, in MHz and mV.
 

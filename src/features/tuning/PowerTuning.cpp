@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Power and TDC limits: the driver holds signed offsets, the page shows them as percentages of the
 // card's standard limit, 100 plus the offset, in edits 1012 and 1014.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smart Access Memory: check box 1015. Switching it takes effect only after the driver has
 // reconfigured the card, so a change is followed by a twelve-second countdown in the status line
 // during which the program deliberately takes no input.

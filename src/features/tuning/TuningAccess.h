@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the tuning operations reach a GPU's tuning objects. Each one lives only for one operation,
 // and an object that cannot be had is simply absent: the operation then calls nothing through it.

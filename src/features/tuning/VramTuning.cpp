@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory's maximum clock (edit 1010) and its timing level (combo 1013, filled from the levels
 // the driver offers, in the driver's order).
 

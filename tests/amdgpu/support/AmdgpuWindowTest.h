@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window on the amdgpu runtime over a kernel model: the runtime beside the test binary is
 // started through the program's own loader, the model stands in for the kernel's files, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One card of the kernel model: its files, its overdrive table (boot, staged, committed) and the
 // rules its family's kernel follows when a file is written. The kernel function each rule follows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the amdgpu kernel driver behind the runtime's attribute seam, built from card
 // trees on disk (a capture or a hand-written fixture, laid out as `<tree>/device/...`).

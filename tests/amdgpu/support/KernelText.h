@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the kernel model reads and prints the kernel's text: the kernel's own number parsing
 // (kstrto*), and the overdrive table and the fan_ctrl files parsed from a tree and printed again
