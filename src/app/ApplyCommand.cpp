@@ -25,15 +25,6 @@ struct ProfileIdentity {
     QString revId;
 };
 
-QString AttributeValue(const QString& text, const QString& attribute) {
-    const QString opening = attribute + QStringLiteral("=\"");
-    const qsizetype start = text.indexOf(opening);
-    if (start < 0) return {};
-    const qsizetype first = start + opening.size();
-    const qsizetype end = text.indexOf(u'"', first);
-    return end < 0 ? QString() : text.mid(first, end - first);
-}
-
 // The profile's text, read within the same size limit as Load; nothing when unreadable.
 std::optional<QString> ProfileText(const QString& path) {
     QFile file(path);
@@ -171,8 +162,8 @@ int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& p
         }
         position = *gpu;
     } else if (text && HasProfileDeclaration(*text)) {
-        const ProfileIdentity identity{AttributeValue(*text, QStringLiteral("DevID")),
-                                       AttributeValue(*text, QStringLiteral("RevID"))};
+        const ProfileIdentity identity{ProfileAttribute(*text, QStringLiteral("DevID")),
+                                       ProfileAttribute(*text, QStringLiteral("RevID"))};
         std::vector<unsigned> matching;
         for (const GpuEntry& entry : gpus) {
             if (!identity.devId.isEmpty() &&

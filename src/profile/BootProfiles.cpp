@@ -11,15 +11,6 @@
 
 namespace {
 
-QString AttributeValue(const QString& text, const QString& attribute) {
-    const QString opening = attribute + QStringLiteral("=\"");
-    const qsizetype start = text.indexOf(opening);
-    if (start < 0) return {};
-    const qsizetype first = start + opening.size();
-    const qsizetype end = text.indexOf(u'"', first);
-    return end < 0 ? QString() : text.mid(first, end - first);
-}
-
 KeeperOutcome RunKeeper(const KeeperRoute& route, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     QStringList args = arguments;
@@ -106,8 +97,8 @@ std::vector<KeptBootProfile> KeptBootProfiles(const KeeperRoute& route) {
         QFile in(file.filePath());
         if (in.open(QIODevice::ReadOnly)) {
             const QString text = ProfileTextFromBytes(in.read(kMaxProfileBytes));
-            profile.devId = AttributeValue(text, QStringLiteral("DevID"));
-            profile.revId = AttributeValue(text, QStringLiteral("RevID"));
+            profile.devId = ProfileAttribute(text, QStringLiteral("DevID"));
+            profile.revId = ProfileAttribute(text, QStringLiteral("RevID"));
         }
         kept.push_back(profile);
     }

@@ -219,3 +219,12 @@ ProfileReading ReadProfileValues(const QString& text) {
     }
     return r;
 }
+
+QString ProfileAttribute(const QString& text, const QString& attribute) {
+    const QString opening = attribute + QStringLiteral("=\"");
+    const qsizetype start = text.indexOf(opening);
+    if (start < 0) return {};
+    const qsizetype first = start + opening.size();
+    const qsizetype end = text.indexOf(u'"', first);
+    return end < 0 ? QString() : text.mid(first, end - first);
+}

@@ -67,3 +67,7 @@ QString ProfileTextFromBytes(const QByteArray& bytes);
 bool HasProfileDeclaration(const QString& text);
 
 ProfileReading ReadProfileValues(const QString& text);
+
+// The value of the first `attribute="..."` in a profile's text (the GPU line's DevID and RevID);
+// empty when it is missing or its closing quote is.
+QString ProfileAttribute(const QString& text, const QString& attribute);

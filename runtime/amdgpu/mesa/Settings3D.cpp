@@ -69,6 +69,16 @@ ADLX_RESULT range(Object& self, ADLX_IntRange* out, const ADLX_IntRange& r, bool
     });
 }
 
+// The on/off state of a feature that is nothing but a switch.
+template <auto Read>
+ADLX_RESULT switchOf(Object& self, adlx_bool* out) {
+    return get(self, out, [](adlx_bool& v) {
+        bool on = false;
+        const ADLX_RESULT r = Read(on);
+        v = on;
+        return r;
+    });
+}
 // The on/off state of a feature whose getter also gives a value.
 template <auto Read>
 ADLX_RESULT enabledOf(Object& self, adlx_bool* out) {
@@ -118,14 +128,7 @@ class EnhancedSync final : public Feature<IADLX3DEnhancedSync> {
 public:
     using Feature::Feature;
     ADLX_RESULT IsSupported(adlx_bool* out) override { return yes(*this, out); }
-    ADLX_RESULT IsEnabled(adlx_bool* out) override {
-        return get(*this, out, [](adlx_bool& v) {
-            bool on = false;
-            const ADLX_RESULT r = mesa::enhancedSync(on);
-            v = on;
-            return r;
-        });
-    }
+    ADLX_RESULT IsEnabled(adlx_bool* out) override { return switchOf<mesa::enhancedSync>(*this, out); }
     ADLX_RESULT SetEnabled(adlx_bool on) override {
         return set(*this, [&](mesa::Reporter& r) { return mesa::setEnhancedSync(on, r); });
     }
@@ -135,14 +138,7 @@ class MorphologicalAntiAliasing final : public Feature<IADLX3DMorphologicalAntiA
 public:
     using Feature::Feature;
     ADLX_RESULT IsSupported(adlx_bool* out) override { return yes(*this, out); }
-    ADLX_RESULT IsEnabled(adlx_bool* out) override {
-        return get(*this, out, [](adlx_bool& v) {
-            bool on = false;
-            const ADLX_RESULT r = mesa::morphologicalAntiAliasing(on);
-            v = on;
-            return r;
-        });
-    }
+    ADLX_RESULT IsEnabled(adlx_bool* out) override { return switchOf<mesa::morphologicalAntiAliasing>(*this, out); }
     ADLX_RESULT SetEnabled(adlx_bool on) override {
         return set(*this, [&](mesa::Reporter& r) { return mesa::setMorphologicalAntiAliasing(on, r); });
     }
@@ -210,14 +206,7 @@ public:
             return ADLX_OK;
         });
     }
-    ADLX_RESULT IsEnabled(adlx_bool* out) override {
-        return get(*this, out, [](adlx_bool& v) {
-            bool on = false;
-            const ADLX_RESULT r = mesa::antiLag(on);
-            v = on;
-            return r;
-        });
-    }
+    ADLX_RESULT IsEnabled(adlx_bool* out) override { return switchOf<mesa::antiLag>(*this, out); }
     ADLX_RESULT SetEnabled(adlx_bool on) override {
         return set(*this, [&](mesa::Reporter& r) { return mesa::setAntiLag(on, r); });
     }
