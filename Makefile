@@ -16,8 +16,8 @@ BENCH_DIR ?= build-bench
 BENCH_ARGS ?=
 # The Debian package builds in a folder of its own, with prefix /usr and Debian's compiler flags.
 PACKAGE_DIR ?= build-package
-# The builds `make test` makes fail on a compiler warning; `make run` and `make build` only print
-# it, so a newer compiler's new warning never keeps a user from starting the program.
+# WERROR=ON makes a compiler warning fail the build in every folder (plain, sanitized, fuzzers);
+# off by default, so a newer compiler's new warning never keeps `make run` from starting the program.
 WERROR ?= OFF
 
 .PHONY: run run-hardware test test-sanitized fuzz fuzz-long bench package deps configure build clean
@@ -42,7 +42,6 @@ run-hardware: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target tachyon_hardware tachyon-sysfs-writer
 	@bash scripts/run-hardware.sh $(BUILD_DIR)/bin/amdgpu/tachyon
 
-test: WERROR = ON
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR)
 	@$(MAKE) --no-print-directory test-sanitized fuzz WERROR=$(WERROR)
