@@ -16,6 +16,9 @@ BENCH_DIR ?= build-bench
 BENCH_ARGS ?=
 # The Debian package builds in a folder of its own, with prefix /usr and Debian's compiler flags.
 PACKAGE_DIR ?= build-package
+# WERROR=ON makes a compiler warning fail the build in every folder (plain, sanitized, fuzzers);
+# off by default, so a newer compiler's new warning never keeps `make run` from starting the program.
+WERROR ?= OFF
 
 .PHONY: run run-hardware test test-sanitized fuzz fuzz-long bench package deps configure build clean
 
@@ -23,7 +26,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DTACHYON_WERROR=$(WERROR) $(CMAKE_FLAGS) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -41,15 +44,15 @@ run-hardware: configure
 
 test: build
 	@bash scripts/run-tests.sh $(BUILD_DIR)
-	@$(MAKE) --no-print-directory test-sanitized fuzz
+	@$(MAKE) --no-print-directory test-sanitized fuzz WERROR=$(WERROR)
 
 test-sanitized: deps
-	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DTACHYON_SANITIZE=ON $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DTACHYON_SANITIZE=ON -DTACHYON_WERROR=$(WERROR) $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@bash scripts/run-tests.sh $(SANITIZE_DIR)
 
 fuzz: deps
-	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	@TACHYON_WERROR=$(WERROR) bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 fuzz-long: deps
 	@FUZZ_RUNS=$(FUZZ_RUNS) bash fuzz/run.sh $(FUZZ_DIR)

@@ -5,6 +5,7 @@
 # (and the real-card captures in ../shared/fixtures/amdgpu when that folder is there), then the
 # drirc reader of the user's Mesa settings. The time is split between them: a third each, the
 # profile reader taking what does not divide. Usage: fuzz/run.sh [build folder] [seconds]
+# TACHYON_WERROR=ON fails the build on a compiler warning (make test sets it).
 # FUZZ_RUNS=<n> runs every fuzzer for n inputs instead (make fuzz-long: 10 million each).
 # New inputs the fuzzers find are kept in <build folder>/corpus, <build folder>/corpus-kernel-text
 # and <build folder>/corpus-drirc, so a later run goes on from them; a crashing input is written to
@@ -18,7 +19,8 @@ kernel_seconds=$share
 drirc_seconds=$share
 profile_seconds=$(( seconds - 2 * share > 0 ? seconds - 2 * share : 1 ))
 
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ > /dev/null
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+  -DTACHYON_WERROR="${TACHYON_WERROR:-OFF}" > /dev/null
 cmake --build "$build_dir"
 mkdir -p "$build_dir/corpus" "$build_dir/corpus-kernel-text" "$build_dir/corpus-drirc"
 

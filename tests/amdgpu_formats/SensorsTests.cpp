@@ -15,7 +15,7 @@ TEST(RuntimeStatus, EveryStateThePowerCoreNamesAndNothingElse) {
     EXPECT_EQ(parseRuntimeStatus("suspended\n"), RuntimeStatus::Suspended);
     EXPECT_EQ(parseRuntimeStatus("active\n" + std::string(20, '\0')), RuntimeStatus::Active);
     EXPECT_EQ(parseRuntimeStatus("unsupported"), RuntimeStatus::Unsupported);
-    for (const std::string text :
+    for (const std::string& text :
          {""s, "\n"s, "Suspended\n"s, "suspended active\n"s, "active\nsuspended\n"s, "sleep\n"s})
         EXPECT_EQ(parseRuntimeStatus(text), std::nullopt) << text;
     // On its way to sleep is asleep too: a read now would wake it again.
@@ -65,7 +65,7 @@ TEST(SensorValues, ConvertedToTheContractsUnitsOrRefused) {
     EXPECT_EQ(parseBusyPercent("100\n"), 100);
 
     // Garbage is never a number, nor is a value the quantity cannot have.
-    for (const std::string text : {""s, "\n"s, "abc\n"s, "12 34\n"s, "1e3\n"s, "12.5\n"s}) {
+    for (const std::string& text : {""s, "\n"s, "abc\n"s, "12 34\n"s, "1e3\n"s, "12.5\n"s}) {
         EXPECT_EQ(celsiusFromMillidegrees(text), std::nullopt) << text;
         EXPECT_EQ(wattsFromMicrowatts(text), std::nullopt) << text;
         EXPECT_EQ(parseRpm(text), std::nullopt) << text;

@@ -52,7 +52,9 @@ protected:
             adlx::InterfacePtr<IADLXDisplay> item;
             EXPECT_EQ(listed->At(i, item.put()), ADLX_OK);
             const char* name = nullptr;
-            if (item) EXPECT_EQ(item->Name(&name), ADLX_OK);
+            if (item) {
+                EXPECT_EQ(item->Name(&name), ADLX_OK);
+            }
             out.push_back(name != nullptr ? name : "<none>");
         }
         adlx::InterfacePtr<IADLXDisplay> beyond;

@@ -104,7 +104,9 @@ adlx::InterfacePtr<IADLXManualFanTuning> RuntimeTest::fan() {
 adlx::InterfacePtr<IADLXSmartAccessMemory> RuntimeTest::sam() {
     auto services1 = services.query<IADLXGPUTuningServices1>();
     adlx::InterfacePtr<IADLXSmartAccessMemory> result;
-    if (services1) EXPECT_EQ(services1->GetSmartAccessMemory(gpu.get(), result.put()), ADLX_OK);
+    if (services1) {
+        EXPECT_EQ(services1->GetSmartAccessMemory(gpu.get(), result.put()), ADLX_OK);
+    }
     return result;
 }
 

@@ -267,12 +267,15 @@ protected:
         if (c.exists) {
             WriteBytes(path, old);
             ASSERT_TRUE(QFile::setPermissions(path, c.file));
-            if (c.saversOwn && geteuid() == 0)
+            if (c.saversOwn && geteuid() == 0) {
                 ASSERT_EQ(chown(path.toLocal8Bit().constData(), 65534, 65534), 0);
+            }
         }
         ASSERT_TRUE(QFile::setPermissions(dir.path(), kReadOnlyFolder | QFile::WriteOwner));
         ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
-        if (c.sticky) ASSERT_EQ(chmod(folder.toLocal8Bit().constData(), 01777), 0);
+        if (c.sticky) {
+            ASSERT_EQ(chmod(folder.toLocal8Bit().constData(), 01777), 0);
+        }
         const FileIdentity before = c.exists ? IdentityOf(path) : FileIdentity{};
         prompts.messages.clear();
 
@@ -292,7 +295,9 @@ protected:
             EXPECT_EQ(result, 3);
             ASSERT_EQ(prompts.messages.size(), 1u);
             EXPECT_EQ(prompts.messages[0].text, "unable to save file");
-            if (c.exists) EXPECT_EQ(ReadBytes(path), old);
+            if (c.exists) {
+                EXPECT_EQ(ReadBytes(path), old);
+            }
         }
         EXPECT_EQ(FilesIn(folder), c.exists ? QStringList{"tune.xml"} : QStringList{})
             << "nothing left beside it";

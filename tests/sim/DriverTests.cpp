@@ -230,8 +230,11 @@ TEST_F(Driver, ResetToFactoryRestoresEveryTuningValueOfThatGpuOnly) {
     }
     EXPECT_EQ(tuning()->ResetToFactory(gpu(0).get()), ADLX_OK);
     for (const auto& [key, value] : factory) {
-        if (key.rfind("gpu1.", 0) == 0) EXPECT_NE(driverValue(key.c_str()), value) << key << " of the other GPU";
-        else EXPECT_EQ(driverValue(key.c_str()), value) << key;
+        if (key.rfind("gpu1.", 0) == 0) {
+            EXPECT_NE(driverValue(key.c_str()), value) << key << " of the other GPU";
+        } else {
+            EXPECT_EQ(driverValue(key.c_str()), value) << key;
+        }
     }
     EXPECT_EQ(tuning()->ResetToFactory(nullptr), ADLX_INVALID_ARGS);
 }

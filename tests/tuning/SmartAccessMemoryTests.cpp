@@ -63,7 +63,9 @@ TEST_F(SmartAccessMemory, AChangedBoxCountsDownTwelveSecondsOnScreenBeforeAnythi
         EXPECT_EQ(seconds[i].text, QStringLiteral("SAM... %1").arg(12 - i));
         EXPECT_EQ(seconds[i].readsSoFar, 0u) << "the page is read back only after the countdown";
         EXPECT_NE(seconds[i].shown, hidden) << "the line must be painted while the thread sleeps";
-        if (i > 0) EXPECT_NE(seconds[i].shown, seconds[i - 1].shown) << "each second paints its own text";
+        if (i > 0) {
+            EXPECT_NE(seconds[i].shown, seconds[i - 1].shown) << "each second paints its own text";
+        }
     }
     EXPECT_TRUE(Status()->isHidden());
     EXPECT_EQ(Status()->text(), "SAM... 1");

@@ -58,7 +58,7 @@ TEST_F(Layout, EveryControlIsThereUnclippedAndFreeOfOverlaps) {
         for (QWidget* w : root->findChildren<QWidget*>()) {
             const bool labelled = qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QPushButton*>(w);
             // The status line cuts its text on purpose.
-            if (!labelled || w->objectName() == "1100" || qobject_cast<QLabel*>(w) && qobject_cast<QLabel*>(w)->text().isEmpty()) {
+            if (!labelled || w->objectName() == "1100" || (qobject_cast<QLabel*>(w) && qobject_cast<QLabel*>(w)->text().isEmpty())) {
                 continue;
             }
             // A push button's hint asks for a minimum width beyond its text; its text must fit.

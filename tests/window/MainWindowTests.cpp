@@ -155,10 +155,14 @@ TEST_F(MainWindow, PlusAppliesTuningThenGraphicsThenDisplayThenFanAndThenReadsEv
     const auto fan = Span(writes, {"IADLXManualFanTuning.Set", "IADLXManualFanTuning.IsValid"});
     ASSERT_GE(tuning.first, 0);
     ASSERT_GE(fan.first, 0);
-    if (graphics.first >= 0) EXPECT_LT(tuning.second, graphics.first);
+    if (graphics.first >= 0) {
+        EXPECT_LT(tuning.second, graphics.first);
+    }
     if (display.first >= 0) {
         EXPECT_LT(tuning.second, display.first);
-        if (graphics.first >= 0) EXPECT_LT(graphics.second, display.first);
+        if (graphics.first >= 0) {
+            EXPECT_LT(graphics.second, display.first);
+        }
     }
     EXPECT_LT(std::max({tuning.second, graphics.second, display.second}), fan.first);
     EXPECT_EQ(fan.second, static_cast<long>(writes.size()) - 1) << "the fan is the last thing applied";
