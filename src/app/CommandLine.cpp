@@ -45,6 +45,11 @@ const QStringList& Switches() {
     return switches;
 }
 
+// --persist PROFILE.xml, --forget NAME, --persisted: each the whole command line.
+bool IsBootProfileOption(const QString& name) {
+    return name == QStringLiteral("persist") || name == QStringLiteral("forget") || name == QStringLiteral("persisted");
+}
+
 // "--name=value" or "--name" as the option's name, dashes and value left off.
 QString OptionName(const QString& argument) {
     if (!argument.startsWith(QStringLiteral("--"))) return {};
@@ -103,17 +108,14 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
         if (values.contains(QString())) return Invalid(option.needs);
     }
     for (const QString& name : given) {
-        if (given.count(name) > 1 && name != QStringLiteral("persist") && name != QStringLiteral("forget") &&
-            name != QStringLiteral("persisted"))
+        if (given.count(name) > 1 && !IsBootProfileOption(name))
             return Invalid(QStringLiteral("--%1 given twice").arg(name));
     }
 
-    // --persist PROFILE.xml, --forget NAME, --persisted: each the whole command line.
     for (const QString& name : given) {
-        if (name != QStringLiteral("persist") && name != QStringLiteral("forget") &&
-            name != QStringLiteral("persisted"))
-            continue;
-        if (given.size() > 1 || !parser.positionalArguments().isEmpty()) return Invalid(QStringLiteral("--%1 goes alone").arg(name));
+        if (!IsBootProfileOption(name)) continue;
+        if (given.size() > 1 || !parser.positionalArguments().isEmpty())
+            return Invalid(QStringLiteral("--%1 goes alone").arg(name));
         line.mode = name == QStringLiteral("persist")  ? CommandMode::Persist
                     : name == QStringLiteral("forget") ? CommandMode::Forget
                                                        : CommandMode::Persisted;
