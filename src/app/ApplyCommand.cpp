@@ -189,7 +189,12 @@ int RunApplyCommand(ADLXHelper& adlx, HeadlessPrompts& prompts, const QString& p
         }
         position = matching.front();
     }
-    // Otherwise Load below refuses the file with its own message.
+    // Otherwise Load below refuses the file with its own message, except a readable file that
+    // is no profile: the window's "not supported" says nothing on a command line.
+    if (text && (!HasProfileDeclaration(*text) || ReadProfileValues(*text).featuresFound == 0)) {
+        PrintLine(stderr, QStringLiteral("tachyon: %1: not a Tachyon profile").arg(profile));
+        return kApplyProfileRefused;
+    }
 
     if (position != 0) {
         qobject_cast<QComboBox*>(dlg.MainControl(1000))->setCurrentIndex(static_cast<int>(position));

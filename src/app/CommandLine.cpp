@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include <QCommandLineParser>
 #include <QStringList>
 
 namespace {
@@ -21,25 +22,56 @@ CommandLine Invalid(const QString& error) {
     return line;
 }
 
+// The options that take a value, with what is said when it is missing or empty.
+struct ValueOption {
+    QString name;
+    QString needs;
+};
+
+const QList<ValueOption>& ValueOptions() {
+    static const QList<ValueOption> options{
+        {QStringLiteral("apply"), QStringLiteral("--apply needs a profile file")},
+        {QStringLiteral("gpu"), QStringLiteral("--gpu needs a GPU number (0 is the first GPU)")},
+        {QStringLiteral("persist"), QStringLiteral("--persist needs a profile file")},
+        {QStringLiteral("forget"), QStringLiteral("--forget needs the name of a kept profile (see --persisted)")},
+    };
+    return options;
+}
+
+const QStringList& Switches() {
+    static const QStringList switches{QStringLiteral("status"), QStringLiteral("json"),
+                                      QStringLiteral("persisted"), QStringLiteral("version"),
+                                      QStringLiteral("help")};
+    return switches;
+}
+
 // --persist PROFILE.xml, --forget NAME, --persisted: each the whole command line.
-template <class TakeValue>
-std::optional<CommandLine> ParseBootProfileOption(const QString& name, const std::optional<QString>& value,
-                                                  TakeValue&& takeValue) {
-    CommandLine line;
-    if (name == QStringLiteral("--persisted") && !value) {
-        line.mode = CommandMode::Persisted;
-        return line;
+bool IsBootProfileOption(const QString& name) {
+    return name == QStringLiteral("persist") || name == QStringLiteral("forget") || name == QStringLiteral("persisted");
+}
+
+// "--name=value" or "--name" as the option's name, dashes and value left off.
+QString OptionName(const QString& argument) {
+    if (!argument.startsWith(QStringLiteral("--"))) return {};
+    return argument.mid(2).section(u'=', 0, 0);
+}
+
+// The parser's refusal in the program's own words: an unknown option named as it was typed, a
+// value missing after the last option, a value given to a switch.
+QString ParseError(const QCommandLineParser& parser, const QStringList& args) {
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().constFirst();
+        return QStringLiteral("unknown option %1%2").arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                                                         name);
     }
-    if (name != QStringLiteral("--persist") && name != QStringLiteral("--forget")) return std::nullopt;
-    const std::optional<QString> operand = takeValue();
-    if (!operand || operand->isEmpty()) {
-        return Invalid(name == QStringLiteral("--persist") ? QStringLiteral("--persist needs a profile file")
-                                                           : QStringLiteral("--forget needs the name of a kept "
-                                                                            "profile (see --persisted)"));
+    for (const ValueOption& option : ValueOptions()) {
+        if (args.constLast() == QStringLiteral("--") + option.name) return option.needs;
     }
-    line.mode = name == QStringLiteral("--persist") ? CommandMode::Persist : CommandMode::Forget;
-    (line.mode == CommandMode::Persist ? line.profile : line.name) = *operand;
-    return line;
+    for (const QString& argument : args) {
+        if (argument.contains(u'=') && Switches().contains(OptionName(argument)))
+            return QStringLiteral("unknown option %1").arg(argument);
+    }
+    return parser.errorText();
 }
 
 }  // namespace
@@ -48,72 +80,66 @@ CommandLine ParseCommandLine(int argc, char* argv[]) {
     CommandLine line;
     if (argc <= 1) return line;
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
-    bool status = false;
-    // "--name value" and "--name=value" alike; value is empty when the option has none.
-    for (int i = 0; i < args.size(); ++i) {
-        QString name = args[i];
-        std::optional<QString> value;
-        if (name.startsWith(QStringLiteral("--")) && name.contains(u'=')) {
-            value = name.mid(name.indexOf(u'=') + 1);
-            name = name.left(name.indexOf(u'='));
-        }
-        auto takeValue = [&]() -> std::optional<QString> {
-            if (value) return value;
-            if (i + 1 < args.size()) return args[++i];
-            return std::nullopt;
-        };
-        if ((name == QStringLiteral("--help") || name == QStringLiteral("-h")) && !value) {
-            line.mode = CommandMode::Help;
-            return line;
-        }
-        if (name == QStringLiteral("--version") && !value) {
-            line.mode = CommandMode::Version;
-            return line;
-        }
-        if (name == QStringLiteral("--apply")) {
-            const std::optional<QString> profile = takeValue();
-            if (!profile || profile->isEmpty())
-                return Invalid(QStringLiteral("--apply needs a profile file"));
-            if (line.mode == CommandMode::Apply) return Invalid(QStringLiteral("--apply given twice"));
-            line.mode = CommandMode::Apply;
-            line.profile = *profile;
-            continue;
-        }
-        if (const std::optional<CommandLine> boot = ParseBootProfileOption(name, value, takeValue)) {
-            if (boot->mode == CommandMode::Invalid) return *boot;
-            if (line.mode != CommandMode::Window || line.gpu || status || line.json || args.size() > i + 1)
-                return Invalid(QStringLiteral("%1 goes alone").arg(name));
-            return *boot;
-        }
-        if (name == QStringLiteral("--gpu")) {
-            const std::optional<QString> text = takeValue();
-            const std::optional<unsigned> position = text ? GpuPosition(*text) : std::nullopt;
-            if (!position) return Invalid(QStringLiteral("--gpu needs a GPU number (0 is the first GPU)"));
-            if (line.gpu) return Invalid(QStringLiteral("--gpu given twice"));
-            line.gpu = position;
-            continue;
-        }
-        if (name == QStringLiteral("--status") && !value) {
-            if (status) return Invalid(QStringLiteral("--status given twice"));
-            status = true;
-            continue;
-        }
-        if (name == QStringLiteral("--json") && !value) {
-            if (line.json) return Invalid(QStringLiteral("--json given twice"));
-            line.json = true;
-            continue;
-        }
-        return Invalid(QStringLiteral("unknown option %1").arg(args[i]));
+    QCommandLineParser parser;
+    // -h alone is the only short option; "--name value" and "--name=value" alike for the others.
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    for (const QString& name : Switches()) {
+        if (name != QStringLiteral("help")) parser.addOption(QCommandLineOption(name));
     }
-    if (status) {
-        if (line.mode == CommandMode::Apply) return Invalid(QStringLiteral("--status and --apply do not go together"));
+    for (const ValueOption& option : ValueOptions())
+        parser.addOption(QCommandLineOption(option.name, QString(), QStringLiteral("value")));
+    if (!parser.parse(args)) return Invalid(ParseError(parser, args.mid(1)));
+    if (parser.isSet(QStringLiteral("help"))) {
+        line.mode = CommandMode::Help;
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        line.mode = CommandMode::Version;
+        return line;
+    }
+    const QStringList given = parser.optionNames();
+    // "tachyon --" ends the options before any was given: the window, as without arguments.
+    if (given.isEmpty()) return line;
+    for (const ValueOption& option : ValueOptions()) {
+        const QStringList values = parser.values(option.name);
+        if (values.isEmpty()) continue;
+        if (values.contains(QString())) return Invalid(option.needs);
+    }
+    for (const QString& name : given) {
+        if (given.count(name) > 1 && !IsBootProfileOption(name))
+            return Invalid(QStringLiteral("--%1 given twice").arg(name));
+    }
+
+    for (const QString& name : given) {
+        if (!IsBootProfileOption(name)) continue;
+        if (given.size() > 1 || !parser.positionalArguments().isEmpty())
+            return Invalid(QStringLiteral("--%1 goes alone").arg(name));
+        line.mode = name == QStringLiteral("persist")  ? CommandMode::Persist
+                    : name == QStringLiteral("forget") ? CommandMode::Forget
+                                                       : CommandMode::Persisted;
+        (line.mode == CommandMode::Persist ? line.profile : line.name) = parser.value(name);
+        return line;
+    }
+
+    if (!parser.positionalArguments().isEmpty())
+        return Invalid(QStringLiteral("unknown option %1").arg(parser.positionalArguments().constFirst()));
+    if (parser.isSet(QStringLiteral("gpu"))) {
+        line.gpu = GpuPosition(parser.value(QStringLiteral("gpu")));
+        if (!line.gpu) return Invalid(ValueOptions()[1].needs);
+    }
+    line.json = parser.isSet(QStringLiteral("json"));
+    const bool apply = parser.isSet(QStringLiteral("apply"));
+    if (parser.isSet(QStringLiteral("status"))) {
+        if (apply) return Invalid(QStringLiteral("--status and --apply do not go together"));
         line.mode = CommandMode::Status;
         return line;
     }
     if (line.json) return Invalid(QStringLiteral("--json only goes with --status"));
-    if (line.mode != CommandMode::Apply) return Invalid(QStringLiteral("--gpu only goes with --apply or --status"));
+    if (!apply) return Invalid(QStringLiteral("--gpu only goes with --apply or --status"));
+    line.mode = CommandMode::Apply;
+    line.profile = parser.value(QStringLiteral("apply"));
     return line;
 }
 

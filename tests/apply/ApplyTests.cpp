@@ -185,7 +185,7 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
          {"--apply", folder.filePath("missing.xml")},
          3,
          "missing.xml: unable to open file\n"},
-        {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not supported\n"},
+        {"not a profile", {"--apply", WriteFile("notes.xml", "<notes/>\n")}, 3, "notes.xml: not a Tachyon profile\n"},
         {"a name that would clear the terminal",
          {"--apply", folder.filePath("bad\x1b[2J.xml")},
          3,
@@ -201,6 +201,11 @@ TEST_F(ApplyCommand, RefusalsEndWithTheirOwnStatusAndSayWhyOnStandardError) {
         {"--persist without a file", {"--persist"}, 2, "--persist needs a profile file"},
         {"--persist with more", {"--persist", profile, "--gpu", "1"}, 2, "--persist goes alone"},
         {"--forget without a name", {"--forget="}, 2, "--forget needs the name of a kept profile"},
+        {"--persisted with an operand", {"--persisted", "extra"}, 2, "--persisted goes alone"},
+        {"--apply twice", {"--apply", profile, "--apply=" + profile}, 2, "--apply given twice"},
+        {"a value for a switch", {"--status=yes"}, 2, "tachyon: unknown option --status=yes\n"},
+        {"an operand", {"--status", "extra"}, 2, "tachyon: unknown option extra\n"},
+        {"--json without --status", {"--json"}, 2, "tachyon: --json only goes with --status\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());
