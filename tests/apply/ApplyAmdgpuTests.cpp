@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "AmdgpuModule.h"
 #include "AttributesControl.h"
 #include "KernelModel.h"
 #include "PrivilegedAttributes.h"
@@ -46,17 +47,7 @@ protected:
     void SetUp() override {
         model = kernelmodel::KernelModel::FromTrees({std::string(TACHYON_AMDGPU_FIXTURES) + "/navi3x"});
         ASSERT_TRUE(model);
-        // The card's name comes from the tests' PCI database, not from this machine's.
-        ::setenv("TACHYON_PCI_IDS", TACHYON_AMDGPU_FIXTURES "/pci.ids", 1);
-        m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(m_module, nullptr) << ::dlerror();
-        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
-            ::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
-        ASSERT_NE(m_use, nullptr);
-    }
-    void TearDown() override {
-        if (m_use != nullptr) m_use(nullptr);
-        if (m_module != nullptr) ::dlclose(m_module);
+        ASSERT_EQ(runtime.error(), "");
     }
 
     // The Navi3x card (PCI 1002:7480, revision CF) with new clocks, power and fan curve.
@@ -81,7 +72,7 @@ protected:
         file.write(ProfileText(values));
         file.close();
 
-        m_use(&seam);
+        runtime.use(seam);
         Outcome outcome;
         ADLXHelper adlx(TACHYON_AMDGPU_DIR);
         EXPECT_EQ(adlx.StartRuntime(), ADLX_OK) << adlx.LastError();
@@ -99,8 +90,7 @@ protected:
     QTemporaryDir folder;
 
 private:
-    void* m_module = nullptr;
-    TachyonAmdgpuUseAttributes_Fn m_use = nullptr;
+    AmdgpuModule runtime;
 };
 
 TEST_F(ApplyOnAmdgpu, TheProfileBecomesTheKernelsCommandsAndTheReadBackShowsThem) {

@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 
+#include "AmdgpuModule.h"
 #include "AttributesControl.h"
 #include "KernelModel.h"
 #include "app/StatusCommand.h"
@@ -101,21 +102,9 @@ std::vector<fs::path> CardTrees(const fs::path& root) {
 
 class StatusOnAmdgpu : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // The cards' names come from the tests' PCI database, not from this machine's.
-        ::setenv("TACHYON_PCI_IDS", TACHYON_AMDGPU_FIXTURES "/pci.ids", 1);
-        m_module = ::dlopen(TACHYON_AMDGPU_DIR "/libamdadlx64.so", RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(m_module, nullptr) << ::dlerror();
-        m_use = reinterpret_cast<TachyonAmdgpuUseAttributes_Fn>(
-            ::dlsym(m_module, TACHYON_AMDGPU_USE_ATTRIBUTES_SYMBOL));
-        ASSERT_NE(m_use, nullptr);
-    }
-    void TearDown() override {
-        if (m_use != nullptr) m_use(nullptr);
-        if (m_module != nullptr) ::dlclose(m_module);
-    }
+    void SetUp() override { ASSERT_EQ(runtime.error(), ""); }
 
-    void Use(amdgpu::Attributes& seam) { m_use(&seam); }
+    void Use(amdgpu::Attributes& seam) { runtime.use(seam); }
 
     StatusOutput Status(amdgpu::Attributes& seam, bool json = true) {
         Use(seam);
@@ -124,7 +113,7 @@ protected:
         StatusOutput output = ReadStatus(adlx, std::nullopt, json);
         adlx.StopRuntime();
         // Every object the status was handed went back exactly once.
-        const auto audit = reinterpret_cast<TachyonAmdgpuAudit_Fn>(::dlsym(m_module, TACHYON_AMDGPU_AUDIT_SYMBOL));
+        const auto audit = reinterpret_cast<TachyonAmdgpuAudit_Fn>(::dlsym(runtime.handle(), TACHYON_AMDGPU_AUDIT_SYMBOL));
         EXPECT_STREQ(audit(), "live=0 double=0 dead_calls=0");
         return output;
     }
@@ -157,8 +146,7 @@ protected:
     }
 
 private:
-    void* m_module = nullptr;
-    TachyonAmdgpuUseAttributes_Fn m_use = nullptr;
+    AmdgpuModule runtime;
 };
 
 TEST_F(StatusOnAmdgpu, EveryCapturedCardReportsWhatItsFilesHold) {
